@@ -1,0 +1,57 @@
+// demo.h -- the application object: start-up, loading screen, timeline, main loop and shutdown.
+#pragma once
+
+#include <vector>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+
+#include "gl.h"
+#include "tempo.h"
+#include "timeline.h"
+
+class Demo {
+public:
+    // Initialises SDL, audio, the full-screen GL mode, then builds the whole timeline behind the
+    // loading screen and loads the overlay textures. Throws Exception on any failure.
+    Demo();
+
+    // Tag for a Demo that touches neither SDL nor any file: its fields are set by the caller.
+    // Only for tests that check the drawing passes against a recorded GL stream.
+    struct Unloaded {};
+    explicit Demo(Unloaded);
+
+    ~Demo();  // shutdown: scenes in timeline order, music, audio, SDL
+
+    void run();  // plays the show until its end (490 s) or a quit request
+
+    // The pieces of run(), for tools that drive the show with their own clock.
+    void startClockAndMusic(bool playMusic);  // show time 0 is now
+    bool advanceTimeline();     // makes the next entry current when due; false once the show is over
+    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen
+    void drawFrame();           // clear, current scene, overlays (no buffer swap)
+    void drawLoadingScreen();   // one complete loading frame from progress, presented
+    void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
+
+    int currentEntry() const { return current; }  // -1 before the first frame
+
+    Tempo* tempo;                        // 120 BPM, offset 0
+    std::vector<TimelineEntry> timeline;  // in start order, ending with a null scene
+    bool running;                        // cleared by a quit request
+    int bar;                             // bar counter while the timeline is built
+    int progress;                        // loading progress: one step per timeline entry, 22 in all
+    SDL_Surface* screen;                 // the video surface, for the full-screen toggle
+    Mix_Chunk* music;                    // the whole track, decoded into memory
+    GLuint letterboxTexture;
+    GLuint noiseTexture;
+    GLuint lineTexture;
+    GLuint blobTexture;
+    GLuint loadingTexture;
+
+private:
+    void init();
+    void buildTimeline();
+
+    int current;  // index of the current timeline entry, -1 before the first frame
+    bool initialised;  // false for an Unloaded demo: no shutdown of SDL then
+};

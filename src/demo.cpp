@@ -1,0 +1,124 @@
+// demo.cpp -- start-up behind the loading screen, the timeline build and the shutdown sequence.
+#include "demo.h"
+
+#include "exception.h"
+#include "scene.h"
+#include "util.h"
+
+Demo::Demo()
+    : tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
+      letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
+      current(-1), initialised(false)
+{
+    try {
+        init();
+        initialised = true;
+        running = true;
+        bar = 0;
+        tempo = new Tempo(120, 0);
+        buildTimeline();
+        letterboxTexture = loadTexture("letterbox.bmp");
+        noiseTexture = loadTexture("noise.bmp");
+        lineTexture = loadTexture("line.png");
+        blobTexture = loadTexture("blob.png");
+    } catch (...) {
+        // The destructor does not run for a failed constructor: free what was built so far. SDL
+        // itself is left to the SDL_Quit registered at exit.
+        for (TimelineEntry& entry : timeline)
+            delete entry.scene;
+        if (music)
+            Mix_FreeChunk(music);
+        delete tempo;
+        throw;
+    }
+}
+
+Demo::Demo(Unloaded)
+    : tempo(new Tempo(120, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
+      letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
+      current(-1), initialised(false)
+{
+}
+
+void Demo::init()
+{
+    if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
+        THROW_EXCEPTION("SDL_Init failed");
+    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) < 0)
+        THROW_EXCEPTION("Mix_OpenAudio failed");
+    screen = SDL_SetVideoMode(1024, 768, 24, SDL_HWSURFACE | SDL_OPENGL | SDL_FULLSCREEN);
+    if (!screen)
+        THROW_EXCEPTION("Failed to set video mode");
+    SDL_ShowCursor(SDL_DISABLE);
+    glViewport(0, 0, 1024, 768);
+    loadingTexture = loadTexture("loading.png");
+    drawLoadingScreen();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glClearColor(0, 0, 0, 1);
+    music = Mix_LoadWAV_RW(SDL_RWFromFile("music.ogg", "rb"), 1);
+    if (!music)
+        THROW_EXCEPTION("Failed to load music");
+    Mix_VolumeChunk(music, 128);
+}
+
+void Demo::buildTimeline()
+{
+    for (const TimelineRow& row : timelineRows()) {
+        Scene* item = row.create();
+        bar = row.startBar;
+        timeline.push_back(TimelineEntry{item, tempo->beatsToMs(bar * BEATS_PER_BAR)});
+        progress += 1;
+        drawLoadingScreen();
+    }
+    bar = SHOW_BARS;
+    timeline.push_back(TimelineEntry{nullptr, tempo->beatsToMs(bar * BEATS_PER_BAR)});
+    progress += 1;
+    drawLoadingScreen();
+}
+
+void Demo::drawLoadingScreen()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+
+    // The grey bar grows outwards from the centre; it shows where the image is transparent.
+    glColor4f(0.5f, 0.5f, 0.5f, 1.0f);
+    const float a = static_cast<float>(progress * 0.05);
+    glBegin(GL_QUADS);
+        glVertex3f(-a, -0.1f, 0.0f);
+        glVertex3f(-a, 0.1f, 0.0f);
+        glVertex3f(a, 0.1f, 0.0f);
+        glVertex3f(a, -0.1f, 0.0f);
+    glEnd();
+
+    // Only the left 70 % of the image's width is stretched over the screen, upright.
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_TEXTURE_2D);
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, loadingTexture);
+    glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 1.0f); glVertex3f(-1.0f, -1.0f, 0.0f);
+        glTexCoord2f(0.0f, 0.0f); glVertex3f(-1.0f, 1.0f, 0.0f);
+        glTexCoord2f(0.7f, 0.0f); glVertex3f(1.0f, 1.0f, 0.0f);
+        glTexCoord2f(0.7f, 1.0f); glVertex3f(1.0f, -1.0f, 0.0f);
+    glEnd();
+    glDisable(GL_BLEND);
+
+    if (screen)  // an Unloaded demo has no window to present to
+        SDL_GL_SwapBuffers();
+}
+
+Demo::~Demo()
+{
+    for (TimelineEntry& entry : timeline)
+        delete entry.scene;
+    if (initialised) {
+        Mix_FreeChunk(music);
+        Mix_CloseAudio();
+        SDL_Quit();
+    }
+    delete tempo;
+}

@@ -1,0 +1,156 @@
+// mainloop.cpp -- playing the show: the frame loop, event handling and the overlay pass.
+#include <cmath>
+
+#include "demo.h"
+#include "matrix.h"
+#include "scene.h"
+
+void Demo::run()
+{
+    startClockAndMusic(true);
+    while (running) {
+        if (!advanceTimeline())
+            return;
+        handleEvents();
+        drawFrame();
+        SDL_GL_SwapBuffers();
+    }
+}
+
+void Demo::startClockAndMusic(bool playMusic)
+{
+    tempo->start();
+    if (playMusic)
+        Mix_PlayChannelTimed(-1, music, -1, -1);  // loops forever; a silent show still runs
+    current = -1;
+}
+
+bool Demo::advanceTimeline()
+{
+    // One entry per frame at most, so every scene gets its setup and at least one draw.
+    if (timeline[current + 1].start <= tempo->elapsed()) {
+        current += 1;
+        if (!timeline[current].scene)
+            return false;
+        timeline[current].scene->setup();
+    }
+    return true;
+}
+
+void Demo::handleEvents()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            running = false;
+        } else if (event.type == SDL_KEYDOWN) {
+            const SDL_keysym& key = event.key.keysym;
+            if (key.sym == SDLK_ESCAPE)
+                running = false;
+            else if (key.sym == SDLK_f && (key.mod & (KMOD_LCTRL | KMOD_RCTRL)))
+                SDL_WM_ToggleFullScreen(screen);
+        }
+    }
+}
+
+void Demo::drawFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    timeline[current].scene->draw(*tempo);
+    drawOverlays();
+}
+
+namespace {
+// One full quad; corners given as (s, t, x, y) in the order they are sent, at z = 0.
+void texturedQuad(const float corners[4][4])
+{
+    glBegin(GL_QUADS);
+        for (int i = 0; i < 4; ++i) {
+            glTexCoord2f(corners[i][0], corners[i][1]);
+            glVertex3f(corners[i][2], corners[i][3], 0.0f);
+        }
+    glEnd();
+}
+
+// A full-height strip 0.03 wide at x whose texture slides vertically by g.
+void wanderingLine(float x, float g)
+{
+    const float corners[4][4] = {
+        {0.0f, g, x, -1.0f}, {0.0f, g + 1.0f, x, 1.0f}, {1.0f, g + 1.0f, x + 0.03f, 1.0f}, {1.0f, g, x + 0.03f, -1.0f}};
+    texturedQuad(corners);
+}
+
+// Blob brightness: a sine of the given angular rate (radians per ms), capped at 0.4.
+float blobLevel(int t, double radiansPerMs)
+{
+    float c = static_cast<float>(0.6 * std::sin(t * radiansPerMs));
+    if (c > 0.4f)
+        c = 0.4f;
+    return c;
+}
+}
+
+void Demo::drawOverlays()
+{
+    const float g = randomUnit();  // one random value per frame, before any GL call
+
+    glEnable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+
+    // Light: two slow glow blobs (periods 10234 ms and 13043 ms) and two wandering lines.
+    glBlendFunc(GL_ONE, GL_ONE);
+
+    float c = blobLevel(tempo->elapsed(), 0.0006139520526675786);
+    glColor4f(c, c, c, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, blobTexture);
+    const float blobA[4][4] = {{0, 0, -0.5f, -1}, {1, 0, 2, -1}, {1, 1, 2, 2}, {0, 1, -0.5f, 2}};
+    texturedQuad(blobA);
+
+    c = blobLevel(tempo->elapsed(), 0.0004817285369163536);
+    glColor4f(c, c, c, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, blobTexture);
+    const float blobB[4][4] = {{0, 0, 0.5f, 1}, {1, 0, -2, 1}, {1, 1, -2, -2}, {0, 1, 0.5f, -2}};
+    texturedQuad(blobB);
+
+    if ((tempo->elapsed() / 2137) % 2 == 1) {
+        const float x = static_cast<float>(0.8 * std::sin(tempo->elapsed() * 0.001) +
+                                           0.1 * std::sin(tempo->elapsed() * 0.0033222591362126247));
+        glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, lineTexture);
+        wanderingLine(x, g);
+    }
+    if ((tempo->elapsed() / 5422) % 2 == 1) {
+        const float x = static_cast<float>(0.1 * std::sin(tempo->elapsed() * 0.0018832391713747645) +
+                                           0.8 * std::sin(tempo->elapsed() * 0.0005875440658049354));
+        glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
+        glBindTexture(GL_TEXTURE_2D, lineTexture);
+        wanderingLine(x, g);
+    }
+
+    // Shade: the frame is multiplied by a flickering letterbox mask, then by the grain.
+    const float m = static_cast<float>(0.1 * std::sin(tempo->elapsed() * static_cast<double>(0.06666667f)) + 1.0);
+    glColor4f(m, m, m, 1.0f);
+    glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+    glBindTexture(GL_TEXTURE_2D, letterboxTexture);
+    const float letterbox[4][4] = {{0, 0, -1, -1}, {1, 0, 1, -1}, {1, 1, 1, 1}, {0, 1, -1, 1}};
+    texturedQuad(letterbox);
+
+    glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, noiseTexture);
+    const float grain[4][4] = {{g, g, -1, -1}, {g + 3, g, 1, -1}, {g + 3, g + 4, 1, 1}, {g, g + 4, -1, 1}};
+    texturedQuad(grain);
+
+    glDisable(GL_BLEND);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_TEXTURE_2D);
+}

@@ -1,0 +1,46 @@
+// timeline.cpp -- the show's running order, one row per title card or scene.
+#include "timeline.h"
+
+#include "board.h"
+
+namespace {
+template <const char* File>
+Scene* board()
+{
+    return new Board(File);
+}
+
+// Board image names, as template arguments need objects with linkage.
+constexpr char titleBoard[] = "titleboard.png";
+constexpr char mirvBoard[] = "mirvboard.png";
+constexpr char galaxyBoard[] = "galaxyboard.png";
+constexpr char wormholeBoard[] = "wormholeboard.png";
+constexpr char planetBoard[] = "planetboard.png";
+constexpr char cloudmanBoard[] = "cloudmanboard.png";
+constexpr char forestBoard[] = "forestboard.png";
+constexpr char stormBoard[] = "stormboard.png";
+constexpr char seaweedBoard[] = "seaweedboard.png";
+constexpr char coreBoard[] = "coreboard.png";
+constexpr char endBoard[] = "endboard.png";
+constexpr char creditsBoard[] = "creditsboard.png";
+}
+
+const std::vector<TimelineRow>& timelineRows()
+{
+    static const std::vector<TimelineRow> rows = {
+        // name               start bar  item
+        {"title board",           0,  board<titleBoard>},
+        {"presents board",        7,  board<mirvBoard>},
+        {"galaxy board",         14,  board<galaxyBoard>},
+        {"wormhole board",       38,  board<wormholeBoard>},
+        {"planet board",         54,  board<planetBoard>},
+        {"cloudman board",       82,  board<cloudmanBoard>},
+        {"forest board",        102,  board<forestBoard>},
+        {"storm board",         166,  board<stormBoard>},
+        {"seaweed board",       186,  board<seaweedBoard>},
+        {"core board",          206,  board<coreBoard>},
+        {"end board",           228,  board<endBoard>},
+        {"credits board",       236,  board<creditsBoard>},
+    };
+    return rows;
+}

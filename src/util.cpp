@@ -1,0 +1,32 @@
+// util.cpp -- loadTexture: any image SDL_image decodes, as a mipmapped 8-bit RGBA texture.
+#include "util.h"
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_image.h>
+
+#include "exception.h"
+
+GLuint loadTexture(const std::string& fileName)
+{
+    SDL_Surface* loaded = IMG_Load(fileName.c_str());
+    if (!loaded)
+        THROW_EXCEPTION("Unable to load: " + fileName);
+
+    // These masks put each pixel's bytes in memory as R, G, B, A on little-endian machines: what
+    // GL_RGBA with GL_UNSIGNED_BYTE reads, 4 bytes a pixel, so rows need no padding.
+    SDL_Surface* format = SDL_CreateRGBSurface(SDL_SWSURFACE, 0, 0, 32, 0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000);
+    SDL_Surface* converted = SDL_ConvertSurface(loaded, format->format, SDL_SWSURFACE);
+    SDL_FreeSurface(loaded);
+    SDL_FreeSurface(format);
+    if (!converted)
+        THROW_EXCEPTION("Unable to load: " + fileName);
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGBA, converted->w, converted->h, GL_RGBA, GL_UNSIGNED_BYTE, converted->pixels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    SDL_FreeSurface(converted);
+    return name;
+}

@@ -1,0 +1,143 @@
+// boards.cpp -- the twelve title cards: white text and line art carried in the alpha channel.
+//
+// A card is drawn additively, tinted warm and weighted by its alpha, so everything it shows is
+// white at the strength its alpha gives; the transparent rest lets the brown background through.
+#include <cairo.h>
+
+#include <cmath>
+#include <stdexcept>
+#include <string>
+
+#include "registry.h"
+
+namespace {
+
+const int CARD_WIDTH = 1024;   // pixels; shown over 95 % of the screen's width
+const int CARD_HEIGHT = 512;   // pixels; shown over 70 % of its height
+
+struct Card {
+    const char* file;
+    const char* kicker;    // small line above the title
+    const char* title;     // the big words
+    const char* subtitle;  // small line below
+};
+
+const Card cards[] = {
+    {"titleboard.png", "", "BEARINGS", "nine scenes, one song and a small bear"},
+    {"mirvboard.png", "the bearings developers", "PRESENT", "a real-time show in 3-D, made of nothing but code"},
+    {"galaxyboard.png", "scene one", "GALAXY", "twenty thousand stars, two arms"},
+    {"wormholeboard.png", "scene two", "WORMHOLE", "fifty rings and one tumbling traveller"},
+    {"planetboard.png", "scene three", "PLANET", "clouds, a ring and a moon"},
+    {"cloudmanboard.png", "scene four", "CLOUD FIGURE", "a dancer made of weather"},
+    {"forestboard.png", "scene five", "FOREST", "forty-one trees, grown on the beat"},
+    {"stormboard.png", "scene seven", "STORM", "a sea of points and falling flakes"},
+    {"seaweedboard.png", "scene eight", "SEAWEED", "springs and drifting motes"},
+    {"coreboard.png", "scene nine", "CORE", "the heart of it all"},
+    {"endboard.png", "", "THE END", "thank you for watching"},
+    {"creditsboard.png", "credits", "BEARINGS", ""},
+};
+
+void centredText(cairo_t* cr, const char* text, double size, double y, bool bold, double spacing)
+{
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+    // Letter-spaced: lay the glyphs out one by one so wide tracking stays centred.
+    double width = 0;
+    std::string glyph(1, ' ');
+    for (const char* c = text; *c; ++c) {
+        glyph[0] = *c;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, glyph.c_str(), &extents);
+        width += extents.x_advance + (c[1] ? spacing : 0);
+    }
+    double x = (CARD_WIDTH - width) / 2;
+    for (const char* c = text; *c; ++c) {
+        glyph[0] = *c;
+        cairo_text_extents_t extents;
+        cairo_text_extents(cr, glyph.c_str(), &extents);
+        cairo_move_to(cr, x, y);
+        cairo_show_text(cr, glyph.c_str());
+        x += extents.x_advance + spacing;
+    }
+}
+
+// A bearing ring: two circles with a ring of balls between them, the production's emblem.
+void bearingEmblem(cairo_t* cr, double cx, double cy, double radius, double alpha)
+{
+    cairo_set_source_rgba(cr, 1, 1, 1, alpha);
+    cairo_set_line_width(cr, radius * 0.06);
+    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    cairo_arc(cr, cx, cy, radius * 0.55, 0, 2 * M_PI);
+    cairo_stroke(cr);
+    const int balls = 9;
+    for (int i = 0; i < balls; ++i) {
+        const double a = 2 * M_PI * i / balls;
+        cairo_arc(cr, cx + std::cos(a) * radius * 0.775, cy + std::sin(a) * radius * 0.775, radius * 0.16, 0, 2 * M_PI);
+        cairo_fill(cr);
+    }
+}
+
+// A thin rule with a gap in the middle, fading out towards its ends.
+void rule(cairo_t* cr, double y, double halfWidth, double gap)
+{
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_pattern_t* fade = cairo_pattern_create_linear(CARD_WIDTH / 2 + side * gap, 0, CARD_WIDTH / 2 + side * halfWidth, 0);
+        cairo_pattern_add_color_stop_rgba(fade, 0, 1, 1, 1, 0.9);
+        cairo_pattern_add_color_stop_rgba(fade, 1, 1, 1, 1, 0);
+        cairo_set_source(cr, fade);
+        cairo_rectangle(cr, side < 0 ? CARD_WIDTH / 2 - halfWidth : CARD_WIDTH / 2 + gap, y - 1.5, halfWidth - gap, 3);
+        cairo_fill(cr);
+        cairo_pattern_destroy(fade);
+    }
+}
+
+void drawCard(cairo_t* cr, const Card& card)
+{
+    const bool isCredits = std::string(card.file) == "creditsboard.png";
+    const double titleY = isCredits ? 170 : 300;
+
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    if (*card.kicker)
+        centredText(cr, card.kicker, 30, titleY - 120, false, 8);
+    cairo_set_source_rgba(cr, 1, 1, 1, 1);
+    centredText(cr, card.title, card.title[0] && std::string(card.title).size() > 9 ? 104 : 128, titleY, true, 14);
+    rule(cr, titleY + 40, 380, 40);
+    bearingEmblem(cr, CARD_WIDTH / 2, titleY + 40, 22, 0.9);
+    cairo_set_source_rgba(cr, 1, 1, 1, 0.85);
+    if (*card.subtitle)
+        centredText(cr, card.subtitle, 30, titleY + 110, false, 2);
+
+    if (isCredits) {
+        const char* lines[] = {"code, pictures and music", "the bearings developers", "every image, model and note",
+                               "generated by our own programs"};
+        for (int i = 0; i < 4; ++i) {
+            cairo_set_source_rgba(cr, 1, 1, 1, i % 2 ? 1.0 : 0.7);
+            centredText(cr, lines[i], i % 2 ? 40 : 28, 270 + i * 52 + (i / 2) * 30, i % 2 == 1, 2);
+        }
+    }
+}
+
+void writeBoards(const std::string& folder)
+{
+    for (const Card& card : cards) {
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, CARD_WIDTH, CARD_HEIGHT);
+        cairo_t* cr = cairo_create(surface);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+        cairo_set_font_options(cr, options);
+        cairo_font_options_destroy(options);
+        drawCard(cr, card);
+        cairo_destroy(cr);
+        const std::string path = folder + "/" + card.file;
+        const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
+        cairo_surface_destroy(surface);
+        if (status != CAIRO_STATUS_SUCCESS)
+            throw std::runtime_error("cannot write " + path);
+    }
+}
+
+}  // namespace
+
+REGISTER_ASSETS(boards, writeBoards);

@@ -1,0 +1,24 @@
+// capture.h -- driving a Demo with a virtual clock: frame captures and per-entry timings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "demo.h"
+
+struct CaptureOptions {
+    std::vector<int> frameTimes;  // show times (ms) to write as PNG, sorted
+    std::string outDir = ".";
+    int fps = 60;                 // virtual frames per second
+    int fromMs = -1;              // -1: the entry of the first requested frame
+    int toMs = -1;                // -1: the last requested frame, or the show's end
+    bool exact = false;           // play every frame from show time 0
+    bool bench = false;
+};
+
+// Plays the requested stretch of the show; returns the process exit status.
+int runCapture(Demo& demo, const CaptureOptions& options);
+
+// Reads the current back buffer (1024x768) into top-row-first RGB bytes.
+std::vector<unsigned char> readFrame();
+void writeFramePng(const std::vector<unsigned char>& rgb, int width, int height, const std::string& path);

@@ -1,0 +1,103 @@
+// main.cpp -- bearings-capture: plays the show on a virtual clock to PNG frames or a benchmark.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include <SDL/SDL.h>
+
+#include "capture.h"
+#include "demo.h"
+#include "exception.h"
+
+namespace {
+
+const char* usage =
+    "usage: bearings-capture [options]        (run from the show folder, with a display)\n"
+    "  --at MS          write the frame at show time MS (repeatable) as OUT/frame-MMMMMM.png\n"
+    "  --out DIR        folder for captured frames (default: .)\n"
+    "  --fps N          virtual frames per second (default 60)\n"
+    "  --from MS        start playing at the timeline entry that holds MS (default: fast-forward\n"
+    "                   to the entry of the first --at frame)\n"
+    "  --to MS          stop before show time MS (default: the last --at frame, or the show's end)\n"
+    "  --exact          play every frame from 0 instead of fast-forwarding\n"
+    "  --bench          print median and 99th-percentile wall time per frame for each entry\n"
+    "  --help           this text\n"
+    "examples:\n"
+    "  bearings-capture --at 0 --at 14500 --out /tmp/frames\n"
+    "  bearings-capture --bench --to 36000\n";
+
+bool parseInt(const char* text, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end && *end == '\0' && end != text;
+}
+
+bool parseOptions(int argc, char** argv, CaptureOptions& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        long value = 0;
+        if (arg == "--help") {
+            std::cout << usage;
+            std::exit(0);
+        } else if (arg == "--bench") {
+            options.bench = true;
+        } else if (arg == "--exact") {
+            options.exact = true;
+        } else if (arg == "--out" && hasValue) {
+            options.outDir = argv[++i];
+        } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {
+            if (!parseInt(argv[++i], value) || value < 0) {
+                std::cerr << "bearings-capture: " << arg << " needs a whole number, not '" << argv[i] << "'\n";
+                return false;
+            }
+            if (arg == "--at")
+                options.frameTimes.push_back(static_cast<int>(value));
+            else if (arg == "--fps")
+                options.fps = static_cast<int>(value);
+            else if (arg == "--from")
+                options.fromMs = static_cast<int>(value);
+            else
+                options.toMs = static_cast<int>(value);
+        } else {
+            std::cerr << "bearings-capture: unknown or incomplete option '" << arg << "'\n" << usage;
+            return false;
+        }
+    }
+    if (options.fps < 1 || options.fps > 1000) {
+        std::cerr << "bearings-capture: --fps must lie between 1 and 1000\n";
+        return false;
+    }
+    std::sort(options.frameTimes.begin(), options.frameTimes.end());
+    options.frameTimes.erase(std::unique(options.frameTimes.begin(), options.frameTimes.end()), options.frameTimes.end());
+    if (!options.bench && options.frameTimes.empty()) {
+        std::cerr << "bearings-capture: nothing to do (give --at or --bench)\n" << usage;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SDL_Init(SDL_INIT_NOPARACHUTE);
+    std::atexit(SDL_Quit);
+
+    CaptureOptions options;
+    if (!parseOptions(argc, argv, options))
+        return 2;
+    try {
+        Demo demo;
+        return runCapture(demo, options);
+    } catch (Exception e) {
+        std::cout << e.getMessage() << std::endl;
+        return 1;
+    }
+}
