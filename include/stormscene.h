@@ -1,0 +1,31 @@
+// stormscene.h -- a stormy sea of soft orange points with the teddy riding it and flakes blowing over.
+#pragma once
+
+#include <vector>
+
+#include "matrix.h"
+#include "scene.h"
+#include "teddy.h"
+
+class StormScene : public Scene {
+public:
+    static constexpr int MAX_GRID_SIZE = 50;  // capacity of heights: 2 * 50 points a side
+
+    StormScene();  // loads the teddy if needed; seeds the random sequence with 1000
+    ~StormScene() override;
+
+    void setup() override;
+    void draw(Tempo& tempo) override;
+
+    Teddy teddy;
+    float heights[2 * MAX_GRID_SIZE][2 * MAX_GRID_SIZE];  // sea height at grid row i, column j (world units); zero until the first frame
+    int gridSize;                 // the sea's side in world units; 2 * gridSize points at spacing 0.5
+    std::vector<Vec3> particles;  // the 1000 flakes' base positions, world space; x blows along +x
+    int lastTime;                 // Tempo::elapsed at the previous frame (ms); -1 until the first frame
+
+private:
+    void placeCamera(Tempo& tempo);
+    void drawTeddy();
+    void drawSea(Tempo& tempo);
+    void drawFlakes(Tempo& tempo, int dt);
+};
