@@ -1,0 +1,201 @@
+// cloudmanscene.cpp -- the cloud figure: a scattered cloud condenses and dances through nine key frames.
+#include "cloudmanscene.h"
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "exception.h"
+#include "tempo.h"
+#include "util.h"
+#include "wavefrontloader.h"
+
+namespace {
+constexpr int keyFrameMs = 2000;   // scene ms from one key frame to the next
+constexpr int cloudBanks = 150;
+constexpr int puffsPerBank = 15;
+
+// Three values of the sequence, redrawn together until they fall in the unit ball (its surface included).
+Vec3 randomInUnitBall()
+{
+    for (;;) {
+        const float a = 2 * randomUnit() - 1;
+        const float b = 2 * randomUnit() - 1;
+        const float c = 2 * randomUnit() - 1;
+        if (a * a + b * b + c * c <= 1)
+            return Vec3{a, b, c};
+    }
+}
+}
+
+CloudmanScene::CloudmanScene()
+{
+    for (int i = 1; i < frameCount; ++i) {
+        std::ostringstream fileName;
+        fileName << "cloudman_frame" << i << ".obj";
+        WavefrontLoader loader(1);
+        loader.load(fileName.str(), 0);
+        loader.appendVertices(frames[i], 0);
+        // Point i of every frame is drawn each frame: a short frame would index past its end mid-show.
+        if (frames[i].size() < frames[1].size())
+            THROW_EXCEPTION("Bad model: " + fileName.str());
+    }
+
+    // The start cloud: a flat disc about 32 units across in model x and y, 2 thick in z.
+    const std::size_t pointCount = frames[1].size();
+    frames[0].reserve(pointCount);
+    for (std::size_t i = 0; i < pointCount; ++i) {
+        const Vec3 ball = randomInUnitBall();
+        const float z = 2 * (randomUnit() + ball.x) - 1;
+        const float y = 2 * randomUnit() + 32 * ball.y - 1;
+        const float x = 2 * randomUnit() + 32 * ball.z - 1;
+        frames[0].push_back(Vec3{x, y, z});
+    }
+
+    // The cloud layer: banks of puffs scattered over 64 x 64 units, 8 high.
+    clouds.reserve(cloudBanks * puffsPerBank);
+    for (int bank = 0; bank < cloudBanks; ++bank) {
+        const float bankZ = 4 * (2 * randomUnit() - 1);
+        const float bankY = 32 * (2 * randomUnit() - 1);
+        const float bankX = 32 * (2 * randomUnit() - 1);
+        for (int puff = 0; puff < puffsPerBank; ++puff) {
+            const Vec3 ball = randomInUnitBall();
+            const float z = 2 * (randomUnit() + ball.x) + bankZ - 1;
+            const float y = 2 * randomUnit() + 8 * ball.y + bankY - 1;
+            const float x = 2 * randomUnit() + 8 * ball.z + bankX - 1;
+            clouds.push_back(Vec3{x, y, z});
+        }
+    }
+
+    figureTexture = loadTexture("cloud.png");
+    layerTexture = loadTexture("cloud2.png");
+}
+
+CloudmanScene::~CloudmanScene()
+{
+}
+
+void CloudmanScene::setup()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 1.3333333333333333, 1.0, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    startTime = -1;
+}
+
+void CloudmanScene::draw(Tempo& tempo)
+{
+    if (startTime == -1)
+        startTime = tempo.elapsed();
+    const int sceneMs = tempo.elapsed() - startTime;
+
+    // The camera drifts along x, one unit per 600 ms, from x = -20.
+    const double cameraX = sceneMs * 0.0016666666666666668 - 20;
+    glLoadIdentity();
+    gluLookAt(static_cast<float>(cameraX), 10, 60, cameraX, 5, 0, 0, 1, 0);
+    const Vec3 eye{static_cast<float>(cameraX), 10.0f, 60.0f};
+
+    drawTeddy(sceneMs);
+    glDepthMask(GL_FALSE);
+    drawFigure(tempo, eye, sceneMs);
+    drawCloudLayer(tempo, eye);
+    glDepthMask(GL_TRUE);
+}
+
+// The teddy tumbles down through the sky at 12.5 units a second from a height of 250.
+void CloudmanScene::drawTeddy(int sceneMs)
+{
+    glEnable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glPushMatrix();
+    glTranslatef(15.0f, 250 - 0.0125f * sceneMs, 10.0f);
+    const int tumble = sceneMs / 50;  // degrees, in whole 50 ms steps
+    glRotatef(tumble, 1.0f, 0.0f, 0.0f);
+    glRotatef(0.8f * tumble, 0.0f, 1.0f, 0.0f);
+    glRotatef(0.1f * tumble, 0.0f, 0.0f, 1.0f);
+    glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
+    teddy.draw();
+    glPopMatrix();
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glEnable(GL_BLEND);
+}
+
+// Morphs from one point set to the next every two seconds: the start cloud into key frame 1, on to
+// key frame 9 at 18 s, then rocks between key frames 8 and 9.
+void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
+{
+    const int step = sceneMs / keyFrameMs;
+    const double weight = 0.0005 * (sceneMs % keyFrameMs);
+    const std::vector<Vec3>* from;
+    const std::vector<Vec3>* to;
+    if (step < 9) {
+        from = &frames[step];
+        to = &frames[step + 1];
+    } else if (step % 2 == 1) {
+        from = &frames[9];
+        to = &frames[8];
+    } else {
+        from = &frames[8];
+        to = &frames[9];
+    }
+
+    const Matrix modelToWorld(RotateX, -1.5707963705062866f);  // model z up becomes world y
+    // The constructor made every key frame at least as long as the start cloud, so both reads are in range.
+    for (std::size_t i = 0; i < frames[0].size(); ++i) {
+        const Vec3& a = (*from)[i];
+        const Vec3& b = (*to)[i];
+        const Vec3 model{static_cast<float>((1 - weight) * a.x + weight * b.x),
+                         static_cast<float>((1 - weight) * a.y + weight * b.y),
+                         static_cast<float>((1 - weight) * a.z + weight * b.z)};
+        const Vec3 centre = sway(tempo, modelToWorld * model, static_cast<int>(i));
+        drawSprite(eye, centre, 1.0, figureTexture, 0.1);
+    }
+}
+
+void CloudmanScene::drawCloudLayer(Tempo& tempo, const Vec3& eye)
+{
+    const Matrix modelToWorld(RotateX, -1.5707963705062866f);
+    for (std::size_t j = 0; j < clouds.size(); ++j) {
+        const Vec3 centre = sway(tempo, modelToWorld * clouds[j], static_cast<int>(j));
+        drawSprite(eye, centre, 2.0, layerTexture, 0.05);
+    }
+}
+
+// Follows the show clock, not the scene's, and reads it afresh for each term.
+Vec3 CloudmanScene::sway(Tempo& tempo, Vec3 centre, int index)
+{
+    const double perPoint = std::sin(0.002 * tempo.elapsed() + index);
+    centre.x = static_cast<float>(centre.x + 0.4 * std::sin(0.0025 * tempo.elapsed() + 0.25 * centre.y) + 0.8 * perPoint);
+    return centre;
+}
+
+void CloudmanScene::drawSprite(const Vec3& eye, const Vec3& centre, double widthFactor, GLuint texture, double alpha)
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(alpha));
+
+    const float dx = centre.x - eye.x, dy = centre.y - eye.y, dz = centre.z - eye.z;
+    const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const Vec3 n{dx / distance, dy / distance, dz / distance};
+    // World up less its part along the view: unnormalised, so sprites seen from steeply above shrink.
+    const Vec3 up{-n.x * n.y, 1 - n.y * n.y, -n.z * n.y};
+    const Vec3 right{up.y * n.z - up.z * n.y, up.z * n.x - up.x * n.z, up.x * n.y - up.y * n.x};
+    const float halfWidth = static_cast<float>(1.2 * widthFactor);
+    const Vec3 h{1.2f * up.x, 1.2f * up.y, 1.2f * up.z};
+    const Vec3 w{halfWidth * right.x, halfWidth * right.y, halfWidth * right.z};
+
+    glBegin(GL_QUADS);
+        glTexCoord2f(1.0f, 0.0f); glVertex3f(centre.x + w.x + h.x, centre.y + w.y + h.y, centre.z + w.z + h.z);
+        glTexCoord2f(1.0f, 1.0f); glVertex3f(centre.x + w.x - h.x, centre.y + w.y - h.y, centre.z + w.z - h.z);
+        glTexCoord2f(0.0f, 1.0f); glVertex3f(centre.x - w.x - h.x, centre.y - w.y - h.y, centre.z - w.z - h.z);
+        glTexCoord2f(0.0f, 0.0f); glVertex3f(centre.x - w.x + h.x, centre.y - w.y + h.y, centre.z - w.z + h.z);
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+}
