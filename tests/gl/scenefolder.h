@@ -43,7 +43,7 @@ public:
     SceneFolder& operator=(const SceneFolder&) = delete;
 
 private:
-    static constexpr const char* images[] = {"celshades.png", "moon.png", "planetclouds.png"};
+    static constexpr const char* images[] = {"celshades.png", "moon.png", "planetclouds.png", "borderline1.png", "borderline2.png", "borderline3.png", "borderlinehit.png", "corefire.png", "rayfire.png"};
 
     static void writeImage(const std::string& path)
     {
