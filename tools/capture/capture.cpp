@@ -57,6 +57,8 @@ double percentile(std::vector<double> values, double fraction)
 
 void printBench(const std::vector<EntryTimes>& entries)
 {
+    std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+                reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     std::printf("%-5s %-16s %7s %10s %10s\n", "entry", "name", "frames", "median ms", "p99 ms");
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].frameMs.empty())
