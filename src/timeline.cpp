@@ -2,6 +2,9 @@
 #include "timeline.h"
 
 #include "board.h"
+#include "galaxyscene.h"
+#include "planetscene.h"
+#include "wormholescene.h"
 
 namespace {
 template <const char* File>
@@ -32,8 +35,11 @@ const std::vector<TimelineRow>& timelineRows()
         {"title board",           0,  board<titleBoard>},
         {"presents board",        7,  board<mirvBoard>},
         {"galaxy board",         14,  board<galaxyBoard>},
+        {"galaxy",               18,  []() -> Scene* { return new GalaxyScene(); }},
         {"wormhole board",       38,  board<wormholeBoard>},
+        {"wormhole",             42,  []() -> Scene* { return new WormholeScene(); }},
         {"planet board",         54,  board<planetBoard>},
+        {"planet",               58,  []() -> Scene* { return new PlanetScene(); }},
         {"cloudman board",       82,  board<cloudmanBoard>},
         {"forest board",        102,  board<forestBoard>},
         {"storm board",         166,  board<stormBoard>},
