@@ -4,7 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cmath>
 #include <fstream>
+#include <map>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -250,4 +253,79 @@ TEST_F(WavefrontLoaderTest, RejectedFileLeavesTheSlotAsItWas)
     EXPECT_NE(loadError(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3\nf 9/9/9 1/1/1 1/1/1\n"), "");
     EXPECT_EQ(loader.triangleVertices(0).size(), 3u);
     EXPECT_EQ(positions().size(), 4u);
+}
+
+namespace {
+
+// The show folder of this build: the test binary lives in <build>/tests, the assets in <build>/show.
+std::string generatedTeddyPath()
+{
+    char exe[4096];
+    const ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (length <= 0)
+        return "";
+    std::string path(exe, static_cast<std::size_t>(length));
+    path.erase(path.rfind('/'));
+    return path + "/../show/teddy.obj";
+}
+
+std::tuple<float, float, float> key(const Vec3& v)
+{
+    return std::make_tuple(v.x, v.y, v.z);
+}
+
+}  // namespace
+
+TEST(GeneratedTeddy, IsOneClosedOutwardSmoothMeshOfTheRightSize)
+{
+    const std::string path = generatedTeddyPath();
+    ASSERT_TRUE(std::ifstream(path).good()) << path << " missing: build the assets target first";
+    WavefrontLoader loader(1);
+    loader.load(path, 0);
+    const std::vector<Vec3> vertices = loader.triangleVertices(0);
+    const std::vector<Vec3> normals = loader.triangleNormals(0);
+    const std::size_t triangles = vertices.size() / 3;
+    EXPECT_GE(triangles, 1500u);
+    EXPECT_LE(triangles, 3000u);
+
+    // Closed and consistently wound: each edge once in each direction.
+    std::map<std::pair<std::tuple<float, float, float>, std::tuple<float, float, float>>, int> edges;
+    double volume = 0;  // six times the signed volume: positive when the faces wind outwards
+    std::size_t normalsAgainstFace = 0;
+    for (std::size_t t = 0; t < vertices.size(); t += 3) {
+        for (int k = 0; k < 3; ++k)
+            ++edges[{key(vertices[t + k]), key(vertices[t + (k + 1) % 3])}];
+        const Vec3 &a = vertices[t], &b = vertices[t + 1], &c = vertices[t + 2];
+        const Vec3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - a.x, c.y - a.y, c.z - a.z};
+        const Vec3 face{u.y * v.z - u.z * v.y, u.z * v.x - u.x * v.z, u.x * v.y - u.y * v.x};
+        volume += a.x * face.x + a.y * face.y + a.z * face.z;
+        for (int k = 0; k < 3; ++k) {
+            const Vec3& n = normals[t + k];
+            EXPECT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1.0, 1e-4);
+            if (n.x * face.x + n.y * face.y + n.z * face.z <= 0)
+                ++normalsAgainstFace;
+        }
+    }
+    for (const auto& edge : edges) {
+        EXPECT_EQ(edge.second, 1);
+        const auto reverse = edges.find({edge.first.second, edge.first.first});
+        EXPECT_TRUE(reverse != edges.end() && reverse->second == 1);
+    }
+    EXPECT_GT(volume, 0.0);
+    EXPECT_LT(normalsAgainstFace, vertices.size() / 100);  // smooth normals follow the faces
+
+    // About 6 units tall, standing along +y, centred on the origin.
+    std::vector<Vec3> positions;
+    loader.appendVertices(positions, 0);
+    Vec3 lower = positions.front(), upper = lower;
+    for (const Vec3& p : positions) {
+        lower = {std::fmin(lower.x, p.x), std::fmin(lower.y, p.y), std::fmin(lower.z, p.z)};
+        upper = {std::fmax(upper.x, p.x), std::fmax(upper.y, p.y), std::fmax(upper.z, p.z)};
+    }
+    EXPECT_NEAR(upper.y - lower.y, 6.0, 0.3);
+    EXPECT_GT(upper.y - lower.y, upper.x - lower.x);
+    EXPECT_GT(upper.x - lower.x, upper.z - lower.z);
+    EXPECT_NEAR(lower.x + upper.x, 0.0, 0.1);
+    EXPECT_NEAR(lower.y + upper.y, 0.0, 0.1);
+    EXPECT_NEAR(lower.z + upper.z, 0.0, 0.1);
 }

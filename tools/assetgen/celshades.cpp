@@ -16,11 +16,11 @@ void writeCelShades(const std::string& folder)
         const float s = (x + 0.5f) / width;
         float shade = 1.0f;
         if (s < 0.1f)
-            shade = 0.42f;
+            shade = 0.5f;
         else if (s < 0.45f)
-            shade = 0.63f;
+            shade = 0.7f;
         else if (s < 0.8f)
-            shade = 0.84f;
+            shade = 0.87f;
         for (int y = 0; y < height; ++y)
             image.set(x, y, shade, shade * 0.97f, shade * 0.92f, 1.0f);  // a touch warm, like lamplight
     }

@@ -24,6 +24,7 @@ P3 operator-(P3 a, P3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 P3 operator*(P3 a, double s) { return {a.x * s, a.y * s, a.z * s}; }
 double dot(P3 a, P3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 double length(P3 a) { return std::sqrt(dot(a, a)); }
+P3 cross(P3 a, P3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 P3 normalized(P3 a) { return a * (1.0 / length(a)); }
 
 // Approximate distance to an axis-aligned ellipsoid (exact on the surface, smooth everywhere else).
@@ -63,15 +64,15 @@ double teddyDistance(P3 p)
     const double belly = ellipsoid(p, {0.0, -1.0, 0.3}, {0.85, 0.95, 0.75});
     body = smoothUnion(body, belly, 0.3);
 
-    const double leg = ellipsoid(mirrored, {0.58, -2.25, 0.02}, {0.5, 0.78, 0.52});
-    const double foot = ellipsoid(mirrored, {0.62, -2.82, 0.22}, {0.46, 0.3, 0.62});
+    const double leg = ellipsoid(mirrored, {0.64, -2.2, 0.02}, {0.47, 0.8, 0.5});
+    const double foot = ellipsoid(mirrored, {0.68, -2.8, 0.25}, {0.44, 0.3, 0.62});
     const double legs = smoothUnion(leg, foot, 0.25);
 
-    const double arm = capsule(mirrored, {0.85, 0.15, 0.0}, {1.55, -1.15, 0.4}, 0.36, 0.4);
+    const double arm = capsule(mirrored, {0.85, 0.1, 0.05}, {1.7, -0.85, 0.55}, 0.35, 0.4);
 
     const double head = ellipsoid(p, {0.0, 1.45, 0.05}, {1.08, 0.98, 0.95});
-    const double snout = ellipsoid(p, {0.0, 1.15, 0.82}, {0.48, 0.36, 0.42});
-    const double nose = ellipsoid(p, {0.0, 1.3, 1.2}, {0.17, 0.12, 0.12});
+    const double snout = ellipsoid(p, {0.0, 1.15, 0.88}, {0.5, 0.38, 0.45});
+    const double nose = ellipsoid(p, {0.0, 1.3, 1.3}, {0.18, 0.13, 0.12});
     const double ear = ellipsoid(mirrored, {0.8, 2.3, -0.05}, {0.42, 0.42, 0.24});
     const double eye = ellipsoid(mirrored, {0.36, 1.62, 0.84}, {0.11, 0.11, 0.08});
 
@@ -80,7 +81,7 @@ double teddyDistance(P3 p)
     face = smoothUnion(face, eye, 0.03);
     face = smoothUnion(face, ear, 0.1);
 
-    double bear = smoothUnion(body, legs, 0.3);
+    double bear = smoothUnion(body, legs, 0.2);
     bear = smoothUnion(bear, arm, 0.22);
     bear = smoothUnion(bear, face, 0.25);
     return bear;
@@ -188,14 +189,219 @@ Mesh surfaceNets(double cell)
     return mesh;
 }
 
-void writeObj(const Mesh& mesh, const std::string& path)
+// Plane quadric of quadric-error simplification: the sum of squared distances to a set of planes.
+struct Quadric {
+    double a[10] = {};  // symmetric 4x4: xx xy xz xw yy yz yw zz zw ww
+
+    void addPlane(P3 n, double d, double weight)
+    {
+        const double v[4] = {n.x, n.y, n.z, d};
+        int k = 0;
+        for (int i = 0; i < 4; ++i)
+            for (int j = i; j < 4; ++j)
+                a[k++] += weight * v[i] * v[j];
+    }
+    void add(const Quadric& other)
+    {
+        for (int i = 0; i < 10; ++i)
+            a[i] += other.a[i];
+    }
+    double error(P3 p) const
+    {
+        const double x = p.x, y = p.y, z = p.z;
+        return a[0] * x * x + 2 * a[1] * x * y + 2 * a[2] * x * z + 2 * a[3] * x + a[4] * y * y +
+               2 * a[5] * y * z + 2 * a[6] * y + a[7] * z * z + 2 * a[8] * z + a[9];
+    }
+};
+
+P3 faceNormal(const Mesh& mesh, int a, int b, int c)
 {
+    return cross(mesh.positions[b] - mesh.positions[a], mesh.positions[c] - mesh.positions[a]);
+}
+
+// Collapses edges, cheapest first, until at most targetTriangles remain. Every merged vertex lands
+// back on the exact surface. A collapse is skipped when it would pinch the surface (the two ends
+// must share exactly the two neighbours across the edge) or fold a triangle over.
+Mesh simplify(const Mesh& input, std::size_t targetTriangles)
+{
+    Mesh mesh = input;
+    const std::size_t vertexCount = mesh.positions.size();
+    std::size_t faceCount = mesh.triangles.size() / 3;
+    std::vector<bool> faceAlive(faceCount, true);
+    std::vector<std::vector<int>> vertexFaces(vertexCount);
+    std::vector<Quadric> quadrics(vertexCount);
+    std::vector<int> stamp(vertexCount, 0);
+    std::vector<bool> vertexAlive(vertexCount, true);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        const int* t = &mesh.triangles[3 * f];
+        const P3 n = faceNormal(mesh, t[0], t[1], t[2]);
+        const double area2 = length(n);
+        if (area2 < 1e-15)
+            continue;
+        const P3 unit = n * (1.0 / area2);
+        for (int k = 0; k < 3; ++k) {
+            vertexFaces[t[k]].push_back(static_cast<int>(f));
+            quadrics[t[k]].addPlane(unit, -dot(unit, mesh.positions[t[0]]), area2);
+        }
+    }
+
+    auto neighbours = [&](int v) {
+        std::vector<int> out;
+        for (int f : vertexFaces[v])
+            if (faceAlive[f])
+                for (int k = 0; k < 3; ++k) {
+                    const int w = mesh.triangles[3 * f + k];
+                    if (w != v && std::find(out.begin(), out.end(), w) == out.end())
+                        out.push_back(w);
+                }
+        return out;
+    };
+
+    // Where a collapse of u and v would put the merged vertex, and what that costs. Long edges cost
+    // a little extra, so flat regions keep fairly even triangles instead of slivers.
+    auto target = [&](int u, int v, P3& place) {
+        Quadric q = quadrics[u];
+        q.add(quadrics[v]);
+        place = projectOntoSurface((mesh.positions[u] + mesh.positions[v]) * 0.5);
+        const P3 edge = mesh.positions[u] - mesh.positions[v];
+        return q.error(place) + 0.002 * dot(edge, edge) * dot(edge, edge);
+    };
+
+    struct Candidate {
+        double cost;
+        int u, v, stampU, stampV;
+        bool operator<(const Candidate& other) const { return cost > other.cost; }  // cheapest on top
+    };
+    std::vector<Candidate> heap;
+    auto push = [&](int u, int v) {
+        P3 place;
+        heap.push_back({target(u, v, place), u, v, stamp[u], stamp[v]});
+        std::push_heap(heap.begin(), heap.end());
+    };
+    for (std::size_t v = 0; v < vertexCount; ++v)
+        for (int w : neighbours(static_cast<int>(v)))
+            if (w > static_cast<int>(v))
+                push(static_cast<int>(v), w);
+
+    std::size_t liveFaces = 0;
+    for (std::size_t f = 0; f < faceCount; ++f)
+        liveFaces += vertexFaces[mesh.triangles[3 * f]].empty() ? 0 : 1;
+
+    while (liveFaces > targetTriangles && !heap.empty()) {
+        std::pop_heap(heap.begin(), heap.end());
+        const Candidate c = heap.back();
+        heap.pop_back();
+        if (!vertexAlive[c.u] || !vertexAlive[c.v] || stamp[c.u] != c.stampU || stamp[c.v] != c.stampV)
+            continue;
+        const int u = c.u, v = c.v;
+
+        // Link condition: u and v share exactly the two vertices opposite the edge.
+        const std::vector<int> nu = neighbours(u), nv = neighbours(v);
+        int shared = 0;
+        for (int w : nu)
+            shared += std::find(nv.begin(), nv.end(), w) != nv.end() ? 1 : 0;
+        if (shared != 2)
+            continue;
+
+        P3 place;
+        target(u, v, place);
+        bool folds = false;
+        for (int end : {u, v})
+            for (int f : vertexFaces[end]) {
+                if (!faceAlive[f])
+                    continue;
+                int t[3] = {mesh.triangles[3 * f], mesh.triangles[3 * f + 1], mesh.triangles[3 * f + 2]};
+                if ((t[0] == u || t[1] == u || t[2] == u) && (t[0] == v || t[1] == v || t[2] == v))
+                    continue;  // removed by the collapse
+                const P3 before = faceNormal(mesh, t[0], t[1], t[2]);
+                const P3 saved = mesh.positions[end];
+                mesh.positions[end] = place;
+                const P3 after = faceNormal(mesh, t[0], t[1], t[2]);
+                mesh.positions[end] = saved;
+                const double la = length(after), lb = length(before);
+                if (la < 1e-12 || dot(before, after) < 0.3 * la * lb)
+                    folds = true;
+            }
+        if (folds)
+            continue;
+
+        mesh.positions[u] = place;
+        quadrics[u].add(quadrics[v]);
+        vertexAlive[v] = false;
+        for (int f : vertexFaces[v]) {
+            if (!faceAlive[f])
+                continue;
+            int* t = &mesh.triangles[3 * f];
+            if (t[0] == u || t[1] == u || t[2] == u) {
+                faceAlive[f] = false;
+                --liveFaces;
+                continue;
+            }
+            for (int k = 0; k < 3; ++k)
+                if (t[k] == v)
+                    t[k] = u;
+            vertexFaces[u].push_back(f);
+        }
+        vertexFaces[v].clear();
+        ++stamp[u];
+        for (int w : neighbours(u))
+            push(u, w);
+    }
+
+    // Compact: live vertices renumbered in their old order, live faces in theirs.
+    Mesh result;
+    std::vector<int> newIndex(vertexCount, -1);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        if (!faceAlive[f] || vertexFaces[mesh.triangles[3 * f]].empty())
+            continue;
+        for (int k = 0; k < 3; ++k) {
+            const int old = mesh.triangles[3 * f + k];
+            if (newIndex[old] < 0) {
+                newIndex[old] = static_cast<int>(result.positions.size());
+                result.positions.push_back(mesh.positions[old]);
+            }
+            result.triangles.push_back(newIndex[old]);
+        }
+    }
+    return result;
+}
+
+// The mesh must be closed and consistently wound: every edge used once in each direction.
+void checkClosed(const Mesh& mesh)
+{
+    std::vector<std::pair<int, int>> edges;
+    for (std::size_t t = 0; t < mesh.triangles.size(); t += 3)
+        for (int k = 0; k < 3; ++k)
+            edges.push_back({mesh.triangles[t + k], mesh.triangles[t + (k + 1) % 3]});
+    std::sort(edges.begin(), edges.end());
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        const std::pair<int, int> reverse{edges[i].second, edges[i].first};
+        const auto range = std::equal_range(edges.begin(), edges.end(), reverse);
+        if (range.second - range.first != 1 || (i > 0 && edges[i] == edges[i - 1]))
+            throw std::runtime_error("teddy mesh is not closed");
+    }
+}
+
+// Writes the mesh with one unit normal per vertex (the surface's own, so shading stays smooth),
+// uniformly scaled to the given height and moved so that its bounding box is centred on the origin.
+void writeObj(const Mesh& mesh, double height, const std::string& path)
+{
+    P3 lower = mesh.positions.front(), upper = lower;
+    for (const P3& p : mesh.positions) {
+        lower = {std::min(lower.x, p.x), std::min(lower.y, p.y), std::min(lower.z, p.z)};
+        upper = {std::max(upper.x, p.x), std::max(upper.y, p.y), std::max(upper.z, p.z)};
+    }
+    const P3 centre = (lower + upper) * 0.5;
+    const double scale = height / (upper.y - lower.y);
+
     FILE* file = std::fopen(path.c_str(), "w");
     if (!file)
         throw std::runtime_error("cannot write " + path);
     std::fprintf(file, "# teddy bear: %zu triangles, one normal per vertex\no teddy\n", mesh.triangles.size() / 3);
-    for (const P3& p : mesh.positions)
-        std::fprintf(file, "v %.5f %.5f %.5f\n", p.x, p.y, p.z);
+    for (const P3& p : mesh.positions) {
+        const P3 placed = (p - centre) * scale;
+        std::fprintf(file, "v %.5f %.5f %.5f\n", placed.x, placed.y, placed.z);
+    }
     std::fprintf(file, "vt 0 0 0\n");  // the cel shading needs no texture coordinates
     for (const P3& p : mesh.positions) {
         const P3 n = normalized(teddyGradient(p));
@@ -209,10 +415,13 @@ void writeObj(const Mesh& mesh, const std::string& path)
         throw std::runtime_error("cannot write " + path);
 }
 
+// 2000 triangles: the wormhole sends 40 bears a frame through the CPU, and at this count the
+// silhouette is still smooth at the largest size the scenes show it.
 void writeTeddy(const std::string& folder)
 {
-    Mesh mesh = surfaceNets(0.215);
-    writeObj(mesh, folder + "/teddy.obj");
+    const Mesh mesh = simplify(surfaceNets(0.06), 2000);
+    checkClosed(mesh);
+    writeObj(mesh, 6.0, folder + "/teddy.obj");
 }
 
 }  // namespace
