@@ -2,8 +2,12 @@
 #include "timeline.h"
 
 #include "board.h"
+#include "borderlinescene.h"
+#include "corescene.h"
 #include "galaxyscene.h"
 #include "planetscene.h"
+#include "seaweedscene.h"
+#include "stormscene.h"
 #include "wormholescene.h"
 
 namespace {
@@ -42,9 +46,13 @@ const std::vector<TimelineRow>& timelineRows()
         {"planet",               58,  []() -> Scene* { return new PlanetScene(); }},
         {"cloudman board",       82,  board<cloudmanBoard>},
         {"forest board",        102,  board<forestBoard>},
+        {"borderline",          150,  []() -> Scene* { return new BorderlineScene(); }},
         {"storm board",         166,  board<stormBoard>},
+        {"storm",               170,  []() -> Scene* { return new StormScene(); }},
         {"seaweed board",       186,  board<seaweedBoard>},
+        {"seaweed",             190,  []() -> Scene* { return new SeaweedScene(); }},
         {"core board",          206,  board<coreBoard>},
+        {"core",                210,  []() -> Scene* { return new CoreScene(); }},
         {"end board",           228,  board<endBoard>},
         {"credits board",       236,  board<creditsBoard>},
     };
