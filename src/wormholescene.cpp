@@ -116,24 +116,25 @@ void WormholeScene::drawRings(Tempo& tempo, int wholeSteps, float stepFraction) 
         for (int j = 0; j < 60; j += 2) {
             const double a = j * PI * THIRTIETH;
             const double b = (j + 2) * PI * THIRTIETH;
-            const float sinA = static_cast<float>(radius * std::sin(a));
-            const float cosA = static_cast<float>(radius * std::cos(a));
-            const float sinB = static_cast<float>(radius * std::sin(b));
-            const float cosB = static_cast<float>(radius * std::cos(b));
+            // Offsets from the ring's axis at the segment's two angles: x by sine, y by cosine.
+            const float ax = static_cast<float>(radius * std::sin(a));
+            const float ay = static_cast<float>(radius * std::cos(a));
+            const float bx = static_cast<float>(radius * std::sin(b));
+            const float by = static_cast<float>(radius * std::cos(b));
             // Further rings are more opaque; colours above 1 are left for GL to clamp.
             glColor4f(glow + 0.5f, glow + 0.15f, glow + 0.05f, glow + 0.02f * k);
             glBegin(GL_POLYGON);
-                glVertex3f(nearX + sinA, nearY + cosA, nearZ);
-                glVertex3f(farX + sinA, farY + cosA, farZ);
-                glVertex3f(farX + sinB, farY + cosB, farZ);
-                glVertex3f(nearX + sinB, nearY + cosB, nearZ);
+                glVertex3f(nearX + ax, nearY + ay, nearZ);
+                glVertex3f(farX + ax, farY + ay, farZ);
+                glVertex3f(farX + bx, farY + by, farZ);
+                glVertex3f(nearX + bx, nearY + by, nearZ);
             glEnd();
             glColor4f(0.5f, 0.15f, 0.05f, 1.0f);
             glBegin(GL_LINE_STRIP);
-                glVertex3f(nearX + sinA, nearY + cosA, nearZ);
-                glVertex3f(farX + sinA, farY + cosA, farZ);
-                glVertex3f(farX + sinB, farY + cosB, farZ);
-                glVertex3f(nearX + sinB, nearY + cosB, nearZ);
+                glVertex3f(nearX + ax, nearY + ay, nearZ);
+                glVertex3f(farX + ax, farY + ay, farZ);
+                glVertex3f(farX + bx, farY + by, farZ);
+                glVertex3f(nearX + bx, nearY + by, nearZ);
             glEnd();
         }
 
