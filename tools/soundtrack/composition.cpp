@@ -484,8 +484,8 @@ void writeCloudman(Score& score, int startBar, int bars)
     Part shake = shaker(0.5f);
     Part hats = hat(0.4f);
     Part low = bass(0.7f, 0.08f);
-    Part pads = pad(0.7f, 0.35f).hall(0.55f).ducked(0.3f);
-    Part strings = pluck(0.7f, 0.5f).echoed(0.35f).hall(0.3f);
+    Part pads = pad(0.7f, 0.45f).hall(0.55f).ducked(0.3f);
+    Part strings = pluck(0.75f, 0.65f).echoed(0.35f).hall(0.3f);
     Part mallets = Part(Instrument::Mallet, 0.7f).bright(0.4f).echoed(0.3f).hall(0.35f).panned(-0.25f);
     const int endBar = startBar + bars;
     score.play(crash(0.5f).hall(0.5f), stepOf(startBar), 1, 60.f);
@@ -498,7 +498,7 @@ void writeCloudman(Score& score, int startBar, int bars)
         score.rhythm(rims, bar, "....x.......x..o", 84.f);
         score.rhythm(shake, bar, "oxoxoxoxoxoxoxox");
         bassFigure(score, low, bar, chord, "R-----R---R-----");
-        if (g >= 4)
+        if (g >= 2)
             score.rhythm(hats, bar, "..x...x...x...x.");
         if (g >= 8)
             lineInSpan(score, mallets, bar, endBar, tune[g % 4]);
@@ -863,6 +863,7 @@ void writeCredits(Score& score, int startBar, int bars)
     Part chime = bell(0.75f).bright(0.3f).hall(0.5f);
     Part strings = pluck(0.5f, 0.15f).echoed(0.45f).hall(0.4f);
     Part low = bass(0.6f, 0.05f);
+    score.play(crash(0.4f).hall(0.6f), stepOf(startBar), 1, 60.f);
     // The last chord rings from the second-to-last bar and lets go half a bar before the end, so
     // its release fits inside the tail.
     const int finalBar = startBar + std::max(0, bars - 2);
@@ -876,8 +877,8 @@ void writeCredits(Score& score, int startBar, int bars)
     const int finalLength = (startBar + bars - finalBar) * STEPS_PER_BAR - 8;
     if (finalLength > 0) {
         holdChord(score, pads, stepOf(finalBar), finalLength, finalChord);
-        score.play(Part(Instrument::Bell, 0.8f).bright(0.3f).hall(0.6f), stepOf(finalBar), 16, static_cast<float>(noteNumber("D5")));
-        score.play(Part(Instrument::Bell, 0.6f).bright(0.3f).hall(0.6f), stepOf(finalBar), 16, static_cast<float>(noteNumber("A5")));
+        score.play(Part(Instrument::Bell, 0.8f).bright(0.3f).hall(0.6f), stepOf(finalBar), 8, static_cast<float>(noteNumber("D5")));
+        score.play(Part(Instrument::Bell, 0.6f).bright(0.3f).hall(0.6f), stepOf(finalBar), 8, static_cast<float>(noteNumber("A5")));
         score.play(bass(0.6f, 0.05f), stepOf(finalBar), finalLength, bassOf(finalChord));
         score.play(kick(0.6f, 0.7f), stepOf(finalBar), 1, 60.f);
     }

@@ -31,24 +31,24 @@ float holdSeconds(const Note& note)
 float levelDb(Instrument instrument)
 {
     switch (instrument) {
-    case Instrument::Kick: return -1.f;
+    case Instrument::Kick: return -2.5f;
     case Instrument::Snare: return -5.f;
     case Instrument::Clap: return -7.f;
-    case Instrument::Hat: return -15.f;
-    case Instrument::OpenHat: return -17.f;
+    case Instrument::Hat: return -14.f;
+    case Instrument::OpenHat: return -16.f;
     case Instrument::Shaker: return -17.f;
     case Instrument::Crash: return -15.f;
     case Instrument::Tom: return -5.f;
     case Instrument::Rim: return -11.f;
-    case Instrument::Bass: return -8.f;
+    case Instrument::Bass: return -10.f;
     case Instrument::Acid: return -11.f;
     case Instrument::Reese: return -11.f;
-    case Instrument::Pluck: return -9.f;
+    case Instrument::Pluck: return -8.f;
     case Instrument::Mallet: return -9.f;
-    case Instrument::Bell: return -13.f;
-    case Instrument::Pad: return -21.f;
-    case Instrument::Lead: return -14.f;
-    case Instrument::Stab: return -15.f;
+    case Instrument::Bell: return -12.f;
+    case Instrument::Pad: return -19.f;
+    case Instrument::Lead: return -12.f;
+    case Instrument::Stab: return -13.f;
     case Instrument::Riser: return -14.f;
     case Instrument::Boom: return -2.f;
     case Instrument::Thunder: return -4.f;
@@ -337,7 +337,7 @@ void bass(const Note& note, NoteOutput& out, std::int64_t total)
         if (i % CONTROL_INTERVAL == 0)
             filter.set(hz * (1.5f + 30.f * note.tone * filterEnv) + 60.f, 0.25f);
         const float saws = 0.5f * (sawA.saw(hz * 0.997f) + sawB.saw(hz * 1.003f));
-        const float sample = filter.lowpass(saws) + 0.7f * sub.sine(hz);
+        const float sample = filter.lowpass(saws) + 0.55f * sub.sine(hz);
         out.mono(i, sample * amp.next() * endFade(i, total));
         filterEnv *= filterFactor;
     }
@@ -622,7 +622,7 @@ float soundingSeconds(const Note& note)
 {
     const float hold = holdSeconds(note);
     switch (note.instrument) {
-    case Instrument::Kick: return kickDecay(note) * 6.f;
+    case Instrument::Kick: return kickDecay(note) * 4.f;
     case Instrument::Snare: return snareDecay(note) * 6.f;
     case Instrument::Clap: return 3.f * CLAP_BURST_SECONDS + clapDecay(note) * 6.f;
     case Instrument::Hat:
@@ -635,8 +635,8 @@ float soundingSeconds(const Note& note)
     case Instrument::Acid: return hold + 0.15f;
     case Instrument::Reese: return hold + 0.4f;
     case Instrument::Pluck: return pluckRing(note) + 0.3f;
-    case Instrument::Mallet: return MALLET_DECAY * 5.f;
-    case Instrument::Bell: return bellDecay(note) * 5.f;
+    case Instrument::Mallet: return MALLET_DECAY * 4.f;
+    case Instrument::Bell: return bellDecay(note) * 4.f;
     case Instrument::Pad: return hold + 1.6f;
     case Instrument::Lead: return hold + 0.6f;
     case Instrument::Stab: return 0.9f;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <thread>
 
 #include "dsp.h"
 #include "instruments.h"
@@ -23,6 +24,7 @@ constexpr float ECHO_TO_HALL = 0.25f;
 constexpr double RUMBLE_CUTOFF_HZ = 25.0;
 constexpr double LIMITER_LOOKAHEAD_SECONDS = 0.003;
 constexpr double LIMITER_RELEASE_SECONDS = 0.08;
+constexpr int LOUDNESS_ATTEMPTS = 6;  // limiter passes allowed to land on the target loudness
 
 void buildDuckCurve(const Score& score, std::int64_t firstFrame, std::vector<float>& curve)
 {
@@ -247,13 +249,23 @@ StereoMix renderMix(const Score& score, std::int64_t firstFrame, std::int64_t fr
     mix.right.assign(frames, 0.f);
     std::vector<float> reverbSend(frames, 0.f), echoSend(frames, 0.f), duckCurve(frames, 0.f);
     buildDuckCurve(score, firstFrame, duckCurve);
-    const Buses buses{mix.left.data(), mix.right.data(), reverbSend.data(), echoSend.data(), duckCurve.data(), firstFrame, frames};
-    for (const Note& note : score.notes()) {
-        const std::int64_t start = stepToFrame(note.step);
-        const std::int64_t end = start + static_cast<std::int64_t>(soundingSeconds(note) * SAMPLE_RATE);
-        if (start < firstFrame + frames && end > firstFrame)
-            renderNote(note, buses);
-    }
+    // Two fixed slices of the buffers, one per thread. A note that crosses the boundary is computed
+    // by both and written by each only inside its own slice, so every frame is summed in score
+    // order by one thread and the result does not depend on scheduling.
+    const std::int64_t boundary = frames / 2;
+    auto renderSlice = [&](std::int64_t from, std::int64_t to) {
+        const Buses buses{mix.left.data() + from, mix.right.data() + from, reverbSend.data() + from, echoSend.data() + from,
+                          duckCurve.data() + from, firstFrame + from, to - from};
+        for (const Note& note : score.notes()) {
+            const std::int64_t start = stepToFrame(note.step);
+            const std::int64_t end = start + static_cast<std::int64_t>(soundingSeconds(note) * SAMPLE_RATE);
+            if (start < buses.firstFrame + buses.frames && end > buses.firstFrame)
+                renderNote(note, buses);
+        }
+    };
+    std::thread laterHalf(renderSlice, boundary, frames);
+    renderSlice(0, boundary);
+    laterHalf.join();
     applyEcho(echoSend, reverbSend, mix);
     applyHall(reverbSend, mix);
     return mix;
@@ -315,16 +327,25 @@ double masterMix(StereoMix& mix, const MasterSettings& settings)
         mix.left[i] = static_cast<float>(rumbleLeft.process(mix.left[i]));
         mix.right[i] = static_cast<float>(rumbleRight.process(mix.right[i]));
     }
-    // The limiter takes off a little loudness, so aim, measure the limited result and aim again.
+    // The limiter takes off loudness, the more the harder it works, so aim, measure the limited
+    // result and correct by the secant through the last two tries.
     const float ceiling = dbToGain(settings.ceilingDbfs);
     double gainDb = settings.targetLufs - integratedLoudness(mix);
+    double previousGainDb = 0.0, previousLoudness = 0.0;
     StereoMix limited;
     for (int attempt = 0;; ++attempt) {
         limitInto(mix, dbToGain(static_cast<float>(gainDb)), ceiling, limited);
-        const double miss = settings.targetLufs - integratedLoudness(limited);
-        if (std::fabs(miss) < 0.05 || attempt == 2)
+        const double loudness = integratedLoudness(limited);
+        const double miss = settings.targetLufs - loudness;
+        if (std::fabs(miss) < 0.05 || attempt == LOUDNESS_ATTEMPTS - 1)
             break;
-        gainDb += miss;
+        // dB of loudness per dB of gain: 1 while the limiter idles, less when it works.
+        double slope = 1.0;
+        if (attempt > 0 && std::fabs(gainDb - previousGainDb) > 1e-6)
+            slope = std::clamp((loudness - previousLoudness) / (gainDb - previousGainDb), 0.1, 1.0);
+        previousGainDb = gainDb;
+        previousLoudness = loudness;
+        gainDb += miss / slope;
     }
     mix = std::move(limited);
     const std::int64_t fadeFrames = std::min<std::int64_t>(mix.frames(), static_cast<std::int64_t>(settings.fadeOutSeconds * SAMPLE_RATE));

@@ -1,0 +1,172 @@
+// test_synthesis.cpp -- the instruments, the mix, the mastering chain and the Vorbis encoder.
+#include <gtest/gtest.h>
+
+#include <SDL/SDL.h>
+#include <SDL/SDL_mixer.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "dsp.h"
+#include "instruments.h"
+#include "mixdown.h"
+#include "vorbiswriter.h"
+
+namespace {
+
+Note oneNote(Instrument instrument, int step, int length = 4)
+{
+    Note note{};
+    note.step = step;
+    note.length = length;
+    note.instrument = instrument;
+    note.pitch = 57.f;
+    note.velocity = 0.9f;
+    note.tone = 0.5f;
+    return note;
+}
+
+Score scoreOf(const std::vector<Note>& notes)
+{
+    Score score;
+    Track track;
+    for (const Note& note : notes) {
+        track.instrument = note.instrument;
+        track.velocity = note.velocity;
+        track.tone = note.tone;
+        track.reverb = note.reverb;
+        track.echo = note.echo;
+        track.duck = note.duck;
+        score.play(track, note.step, note.length, note.pitch);
+    }
+    return score;
+}
+
+float peakIn(const StereoMix& mix, std::int64_t from, std::int64_t to)
+{
+    float peak = 0.f;
+    for (std::int64_t i = std::max<std::int64_t>(from, 0); i < std::min(to, mix.frames()); ++i)
+        peak = std::max({peak, std::fabs(mix.left[i]), std::fabs(mix.right[i])});
+    return peak;
+}
+
+// A stereo sine at a level in dBFS, for the meter and the limiter.
+StereoMix sine(float hz, float dbfs, double seconds)
+{
+    StereoMix mix;
+    const std::int64_t frames = static_cast<std::int64_t>(seconds * SAMPLE_RATE);
+    mix.left.resize(frames);
+    mix.right.resize(frames);
+    const float amplitude = dbToGain(dbfs);
+    for (std::int64_t i = 0; i < frames; ++i)
+        mix.left[i] = mix.right[i] = amplitude * static_cast<float>(std::sin(2.0 * 3.141592653589793 * hz * i / SAMPLE_RATE));
+    return mix;
+}
+
+}  // namespace
+
+TEST(Instruments, EverySoundStartsExactlyOnItsStepAndDiesAwayWithoutACut)
+{
+    const int step = 9;  // an odd step, half a frame off the frame grid
+    const std::int64_t start = stepToFrame(step);
+    for (int i = 0; i < static_cast<int>(Instrument::Count); ++i) {
+        const Instrument instrument = static_cast<Instrument>(i);
+        const Note note = oneNote(instrument, step);
+        const std::int64_t sounding = static_cast<std::int64_t>(soundingSeconds(note) * SAMPLE_RATE);
+        const StereoMix mix = renderMix(scoreOf({note}), 0, start + sounding + 4410);
+        EXPECT_EQ(peakIn(mix, 0, start), 0.f) << "instrument " << i << " sounds before its step";
+        EXPECT_GT(peakIn(mix, start, start + sounding), 0.01f) << "instrument " << i << " is silent";
+        EXPECT_LT(peakIn(mix, start + sounding - 8, start + sounding + 4410), 1e-3f) << "instrument " << i << " ends on a cut";
+    }
+}
+
+TEST(Instruments, KickReachesFullStrengthWithinFiveMillisecondsOfItsBeat)
+{
+    const std::int64_t beatFrame = 2 * 22050;
+    const StereoMix mix = renderMix(scoreOf({oneNote(Instrument::Kick, 8)}), 0, beatFrame + 22050);
+    const float whole = peakIn(mix, beatFrame, beatFrame + 22050);
+    EXPECT_GT(peakIn(mix, beatFrame, beatFrame + 220), 0.5f * whole);
+}
+
+TEST(Mix, RendersTheSameScoreToTheSameSamplesEveryTime)
+{
+    std::vector<Note> notes;
+    for (int step = 0; step < 64; step += 4)
+        notes.push_back(oneNote(Instrument::Kick, step));
+    Note pad = oneNote(Instrument::Pad, 0, 48);
+    pad.reverb = 0.5f;
+    pad.duck = 0.6f;
+    notes.push_back(pad);
+    Note pluck = oneNote(Instrument::Pluck, 6, 2);
+    pluck.echo = 0.5f;
+    notes.push_back(pluck);
+    const Score score = scoreOf(notes);
+    const StereoMix first = renderMix(score, 0, 4 * SAMPLE_RATE);
+    const StereoMix second = renderMix(score, 0, 4 * SAMPLE_RATE);
+    EXPECT_EQ(first.left, second.left);
+    EXPECT_EQ(first.right, second.right);
+}
+
+TEST(Mix, RepeatsEchoesOnTheSixteenthGrid)
+{
+    Note click = oneNote(Instrument::Rim, 0);
+    click.velocity = 1.f;
+    click.echo = 1.f;
+    const StereoMix mix = renderMix(scoreOf({click}), 0, SAMPLE_RATE);
+    // The first repeat comes three steps (a dotted eighth) later, on the left; nothing between.
+    const std::int64_t repeat = stepToFrame(3);
+    EXPECT_LT(peakIn(mix, 7000, repeat - 2), 0.01f);
+    EXPECT_GT(peakIn(mix, repeat - 2, repeat + 300), 0.05f);
+}
+
+TEST(Mastering, MeterReadsAFullScaleStereoSineAtZeroLufsAndQuietnessAsMinus70)
+{
+    EXPECT_NEAR(integratedLoudness(sine(1000.f, 0.f, 5.0)), 0.0, 0.1);
+    EXPECT_NEAR(integratedLoudness(sine(1000.f, -23.f, 5.0)), -23.0, 0.1);
+    EXPECT_LE(integratedLoudness(sine(1000.f, -90.f, 5.0)), -70.0);
+}
+
+TEST(Mastering, BringsALoudMixToTheTargetWithEverySampleUnderTheCeilingAndFadesToSilence)
+{
+    StereoMix mix = sine(80.f, 0.f, 8.0);
+    for (std::int64_t i = 0; i < mix.frames(); i += 22050) {
+        for (std::int64_t k = 0; k < 200 && i + k < mix.frames(); ++k)
+            mix.left[i + k] = mix.right[i + k] = 30.f;  // spikes far over full scale
+    }
+    MasterSettings settings;
+    settings.fadeOutSeconds = 1.0;
+    masterMix(mix, settings);
+    EXPECT_LE(samplePeak(mix), dbToGain(settings.ceilingDbfs) * 1.0001f);
+    EXPECT_NEAR(integratedLoudness(mix), settings.targetLufs, 0.5);
+    EXPECT_EQ(mix.left.back(), 0.f);
+    EXPECT_EQ(mix.right.back(), 0.f);
+}
+
+class VorbisWriter : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0);
+        ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096), 0);
+    }
+    static void TearDownTestSuite()
+    {
+        Mix_CloseAudio();
+        SDL_Quit();
+    }
+};
+
+TEST_F(VorbisWriter, WritesTheSameBytesForTheSameMixAndSdlMixerDecodesThemWhole)
+{
+    const Score score = scoreOf({oneNote(Instrument::Kick, 0), oneNote(Instrument::Bell, 4, 8), oneNote(Instrument::Snare, 8)});
+    StereoMix mix = renderMix(score, 0, 3 * SAMPLE_RATE);
+    const std::vector<unsigned char> first = encodeVorbis(mix);
+    const std::vector<unsigned char> second = encodeVorbis(mix);
+    EXPECT_EQ(first, second);
+
+    Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(first.data(), static_cast<int>(first.size())), 1);
+    ASSERT_NE(chunk, nullptr) << Mix_GetError();
+    EXPECT_EQ(chunk->alen, 3u * SAMPLE_RATE * 4);  // 16-bit stereo frames
+    Mix_FreeChunk(chunk);
+}
