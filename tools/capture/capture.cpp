@@ -119,14 +119,7 @@ int runCapture(Demo& demo, const CaptureOptions& options)
     else if (!options.frameTimes.empty() && !options.bench)
         lastMs = std::min(lastMs, options.frameTimes.back());
 
-    int fromMs = 0;
-    if (!options.exact) {
-        if (options.fromMs >= 0)
-            fromMs = options.fromMs;
-        else if (!options.frameTimes.empty())
-            fromMs = options.frameTimes.front();
-    }
-    const int firstEntry = entryAt(demo, std::min(fromMs, showEnd - 1));
+    const int firstEntry = entryAt(demo, std::min(options.fromMs, showEnd - 1));
     const int startMs = demo.timeline[firstEntry].start;
 
     if (!options.frameTimes.empty())

@@ -10,9 +10,8 @@ struct CaptureOptions {
     std::vector<int> frameTimes;  // show times (ms) to write as PNG, sorted
     std::string outDir = ".";
     int fps = 60;                 // virtual frames per second
-    int fromMs = -1;              // -1: the entry of the first requested frame
+    int fromMs = 0;               // fast-forward to the entry holding this show time (ms)
     int toMs = -1;                // -1: the last requested frame, or the show's end
-    bool exact = false;           // play every frame from show time 0
     bool bench = false;
 };
 

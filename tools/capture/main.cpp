@@ -20,10 +20,10 @@ const char* usage =
     "  --at MS          write the frame at show time MS (repeatable) as OUT/frame-MMMMMM.png\n"
     "  --out DIR        folder for captured frames (default: .)\n"
     "  --fps N          virtual frames per second (default 60)\n"
-    "  --from MS        start playing at the timeline entry that holds MS (default: fast-forward\n"
-    "                   to the entry of the first --at frame)\n"
+    "  --from MS        fast-forward to the timeline entry that holds MS: earlier entries get their\n"
+    "                   setup and one frame each (quick, but the grain and any per-frame state\n"
+    "                   differ from a full play; default: play every frame from 0)\n"
     "  --to MS          stop before show time MS (default: the last --at frame, or the show's end)\n"
-    "  --exact          play every frame from 0 instead of fast-forwarding\n"
     "  --bench          print median and 99th-percentile wall time per frame for each entry\n"
     "  --help           this text\n"
     "examples:\n"
@@ -48,8 +48,6 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
             std::exit(0);
         } else if (arg == "--bench") {
             options.bench = true;
-        } else if (arg == "--exact") {
-            options.exact = true;
         } else if (arg == "--out" && hasValue) {
             options.outDir = argv[++i];
         } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# test.sh -- sets everything up, builds (program, assets, tools, tests) and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$(nproc)" "$@"
