@@ -3,7 +3,9 @@
 
 #include "board.h"
 #include "borderlinescene.h"
+#include "cloudmanscene.h"
 #include "corescene.h"
+#include "forestscene.h"
 #include "galaxyscene.h"
 #include "planetscene.h"
 #include "seaweedscene.h"
@@ -45,7 +47,9 @@ const std::vector<TimelineRow>& timelineRows()
         {"planet board",         54,  board<planetBoard>},
         {"planet",               58,  []() -> Scene* { return new PlanetScene(); }},
         {"cloudman board",       82,  board<cloudmanBoard>},
+        {"cloudman",             86,  []() -> Scene* { return new CloudmanScene(); }},
         {"forest board",        102,  board<forestBoard>},
+        {"forest",              106,  []() -> Scene* { return new ForestScene(); }},
         {"borderline",          150,  []() -> Scene* { return new BorderlineScene(); }},
         {"storm board",         166,  board<stormBoard>},
         {"storm",               170,  []() -> Scene* { return new StormScene(); }},

@@ -42,7 +42,7 @@ struct BodyPoint {
     float forward;
 };
 
-// Model units. The figure stands about 46 tall, feet in the cloud layer, head near the top of the view.
+// Model units, before figureScale. The figure stands about 46 tall, feet below the origin.
 constexpr float hipHeight = 4.5f;         // pelvis centre above the origin when standing
 constexpr float torsoLength = 16.0f;      // pelvis centre to the base of the neck
 constexpr float headLength = 8.5f;        // base of the neck to the crown
@@ -52,6 +52,9 @@ constexpr float hipHalfWidth = 3.5f;
 constexpr float upperArmLength = 8.0f;
 constexpr float forearmLength = 8.0f;     // hand included
 constexpr float legSegmentLength = 10.0f;  // thigh and shin alike
+// Shrinks the whole figure about the origin: about 40 tall, legs in the cloud layer, and hands raised
+// overhead stay clear of the letterbox at the top of the picture.
+constexpr float figureScale = 0.88f;
 
 // One key frame's pose. Angles in degrees; "out" swings a limb away from the body's side in the
 // frontal plane (0 hanging down, 90 level, 180 straight up), "forward" swings it towards the viewer.
@@ -211,7 +214,7 @@ void writeCloudmanFrames(const std::string& folder)
         std::fprintf(file, "# cloud figure, key frame %d of 9: %zu points, model z up, facing -y\n", frame, points.size());
         std::fprintf(file, "o cloudman\n");
         for (const BodyPoint& point : points) {
-            const V p = placePoint(point, bones);
+            const V p = figureScale * placePoint(point, bones);
             std::fprintf(file, "v %.4f %.4f %.4f\n", p.x, p.y, p.z);
         }
         if (std::fclose(file) != 0)
