@@ -540,7 +540,8 @@ void writeForest(Score& score, int startBar, int bars)
     Part low = bass(0.8f, 0.2f);
     Part pads = pad(0.7f, 0.2f).hall(0.5f);
     Part growth = Part(Instrument::Mallet, 0.85f).bright(0.5f).hall(0.35f).echoed(0.2f);
-    Part trees = pluck(0.8f, 0.6f).echoed(0.25f).hall(0.25f);
+    Part trees = pluck(1.f, 0.7f).echoed(0.25f).hall(0.25f);
+    Part treeTops = bell(0.7f).bright(0.35f).panned(0.2f);
     Part leaves = bell(0.5f).bright(0.2f).echoed(0.35f).panned(0.3f);
     Part melody = lead(0.7f, 0.3f).hall(0.35f).echoed(0.3f);
     Dice dice(0x70e57);
@@ -587,7 +588,7 @@ void writeForest(Score& score, int startBar, int bars)
         score.play(riser(0.5f, 0.2f), beatStep(firstTreeBeat), std::min(treeLevels * 4, endStep - beatStep(firstTreeBeat)), 60.f);
 
     // Forty trees, one per beat: each plays the next tone of the bar's chord, climbing an octave
-    // every ten trees.
+    // every fourteen trees.
     for (int tree = 1; tree <= otherTrees; ++tree) {
         const int beat = otherTreesBeat + tree - 1;
         const int step = beatStep(beat);
@@ -595,8 +596,9 @@ void writeForest(Score& score, int startBar, int bars)
             break;
         const int bar = (step - start) / STEPS_PER_BAR;
         const std::vector<int> tones = tonesOf(chords[(bar / 2) % 4]);
-        const int tone = tones[(tree - 1) % tones.size()] + 12 * ((tree - 1) / 10);
+        const int tone = tones[(tree - 1) % tones.size()] + 12 * ((tree - 1) / 14);
         score.play(trees, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / otherTrees);
+        score.play(treeTops, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / otherTrees);
     }
 
     for (int beat : {leavesBeat, driftBeat}) {

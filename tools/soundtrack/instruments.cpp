@@ -387,25 +387,34 @@ void reese(const Note& note, NoteOutput& out, std::int64_t total)
 
 void pluck(const Note& note, NoteOutput& out, std::int64_t total)
 {
-    // A delay line one period long, refilled with its own average: a plucked string.
+    // A delay line refilled with the average of its two oldest samples: a plucked string. The
+    // average delays by N - 0.5 frames in all; a first-order all-pass adds the fraction of a frame
+    // that brings the loop to exactly one period, so the string is in tune at any pitch.
     const float hz = midiToHz(note.pitch);
     const float ring = pluckRing(note);
     const std::int64_t frames = out.limit(total);
-    const int period = std::max(2, static_cast<int>(std::lround(SAMPLE_RATE / hz - 0.5f)));
-    std::vector<float> line(period);
+    const float period = SAMPLE_RATE / hz;  // frames
+    const int length = std::max(2, static_cast<int>(std::floor(period + 0.5f - 0.1f)));
+    const float fraction = period + 0.5f - length;  // 0.1 .. 1.1 frames, where the all-pass is flat
+    const float allPass = (1.f - fraction) / (1.f + fraction);
+    std::vector<float> line(length);
     Noise noise(seedOf(note));
     OnePole softener;
     softener.set(1500.f + 9000.f * note.tone);
     for (float& sample : line)
         sample = softener.process(noise.next());
     // Loss per pass that brings the string down by 40 dB over four ring times.
-    const float loss = std::pow(0.01f, static_cast<float>(period) / (SAMPLE_RATE * ring * 4.f));
+    const float loss = std::pow(0.01f, period / (SAMPLE_RATE * ring * 4.f));
     HoldEnvelope amp(0.f, ring, 0.06f);
+    float passIn = 0.f, passOut = 0.f;
     int at = 0;
     for (std::int64_t i = 0; i < frames; ++i) {
-        const int nextAt = at + 1 == period ? 0 : at + 1;
+        const int nextAt = at + 1 == length ? 0 : at + 1;
         const float sample = line[at];
-        line[at] = loss * 0.5f * (sample + line[nextAt]);
+        const float averaged = 0.5f * (sample + line[nextAt]);
+        passOut = allPass * averaged + passIn - allPass * passOut;
+        passIn = averaged;
+        line[at] = loss * passOut;
         at = nextAt;
         out.mono(i, 1.6f * sample * amp.next() * endFade(i, total));
     }
