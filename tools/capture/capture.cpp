@@ -1,4 +1,4 @@
-// capture.cpp -- the virtual-clock frame loop behind captures and benchmarks.
+// capture.cpp -- the virtual-clock frame loop behind frames, benchmarks, video and the contact sheet.
 #include "capture.h"
 
 #include <algorithm>
@@ -6,25 +6,30 @@
 #include <cstdint>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cairo.h>
-
+#include "frames.h"
 #include "gl.h"
-#include "scene.h"
 #include "timeline.h"
+#include "video.h"
 
 namespace {
 
-const int FRAME_WIDTH = 1024;
-const int FRAME_HEIGHT = 768;
+using Clock = std::chrono::steady_clock;
 
 std::uint32_t virtualNow = 0;  // ms; the show clock the Demo reads
 
 std::uint32_t virtualTicks()
 {
     return virtualNow;
+}
+
+double msSince(Clock::time_point began)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - began).count();
 }
 
 // Index of the timeline entry that is current at show time ms.
@@ -42,9 +47,10 @@ std::string entryName(int index)
     return index < static_cast<int>(rows.size()) ? rows[index].name : "end";
 }
 
-struct EntryTimes {
-    std::vector<double> frameMs;
-};
+int entryMiddle(const Demo& demo, int index)
+{
+    return (demo.timeline[index].start + demo.timeline[index + 1].start) / 2;
+}
 
 double percentile(std::vector<double> values, double fraction)
 {
@@ -55,16 +61,22 @@ double percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
-void printBench(const std::vector<EntryTimes>& entries)
+void printBench(const std::vector<std::vector<double>>& frameMs, double loadingMs)
 {
     std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
-    std::printf("%-5s %-16s %7s %10s %10s\n", "entry", "name", "frames", "median ms", "p99 ms");
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].frameMs.empty())
+    std::printf("start-up to first frame: %.0f ms\n", loadingMs);
+    const double reference = percentile(frameMs[0], 0.5);
+    std::printf("%-5s %-16s %7s %10s %10s %8s\n", "entry", "name", "frames", "median ms", "p99 ms", "ratio");
+    for (std::size_t i = 0; i < frameMs.size(); ++i) {
+        if (frameMs[i].empty())
             continue;
-        std::printf("%-5zu %-16s %7zu %10.2f %10.2f\n", i, entryName(static_cast<int>(i)).c_str(), entries[i].frameMs.size(),
-                    percentile(entries[i].frameMs, 0.5), percentile(entries[i].frameMs, 0.99));
+        const double median = percentile(frameMs[i], 0.5);
+        std::printf("%-5zu %-16s %7zu %10.2f %10.2f", i, entryName(static_cast<int>(i)).c_str(), frameMs[i].size(), median,
+                    percentile(frameMs[i], 0.99));
+        if (reference > 0)
+            std::printf(" %8.2f", median / reference);
+        std::printf("\n");
     }
     std::fflush(stdout);
 }
@@ -76,54 +88,90 @@ std::string framePath(const std::string& dir, int ms)
     return dir + "/" + name;
 }
 
-}  // namespace
-
-std::vector<unsigned char> readFrame()
+std::string clockText(double seconds)
 {
-    std::vector<unsigned char> bottomUp(static_cast<std::size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
-    std::vector<unsigned char> rgb(bottomUp.size());
-    const std::size_t rowBytes = static_cast<std::size_t>(FRAME_WIDTH) * 3;
-    for (int y = 0; y < FRAME_HEIGHT; ++y)
-        std::copy_n(&bottomUp[(FRAME_HEIGHT - 1 - y) * rowBytes], rowBytes, &rgb[y * rowBytes]);
-    return rgb;
+    char text[32];
+    const int s = static_cast<int>(seconds + 0.5);
+    std::snprintf(text, sizeof text, "%d:%02d:%02d", s / 3600, s / 60 % 60, s % 60);
+    return text;
 }
 
-void writeFramePng(const std::vector<unsigned char>& rgb, int width, int height, const std::string& path)
-{
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-    cairo_surface_flush(surface);
-    unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(y) * stride);
-        const unsigned char* source = &rgb[static_cast<std::size_t>(y) * width * 3];
-        for (int x = 0; x < width; ++x)
-            row[x] = 0xFF000000u | (source[3 * x] << 16) | (source[3 * x + 1] << 8) | source[3 * x + 2];
+// One progress line on a terminal, rewritten in place; silent when stderr is not a terminal.
+class Progress {
+public:
+    Progress(int firstMs, int lastMs) : firstMs(firstMs), lastMs(lastMs), enabled(isatty(STDERR_FILENO)), began(Clock::now()) {}
+
+    void update(int nowMs, long frames)
+    {
+        if (!enabled || msSince(lastShown) < 250)
+            return;
+        lastShown = Clock::now();
+        const double done = std::max(1e-6, double(nowMs - firstMs) / std::max(1, lastMs - firstMs));
+        const double elapsed = msSince(began) / 1000;
+        std::fprintf(stderr, "\rshow time %s of %s, %ld frames, elapsed %s, remaining %s   ", clockText(nowMs / 1000.0).c_str(),
+                     clockText(lastMs / 1000.0).c_str(), frames, clockText(elapsed).c_str(),
+                     clockText(elapsed / done - elapsed).c_str());
     }
-    cairo_surface_mark_dirty(surface);
-    const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw std::runtime_error("cannot write " + path);
-}
+
+    void finish()
+    {
+        if (enabled)
+            std::fprintf(stderr, "\n");
+    }
+
+private:
+    int firstMs, lastMs;
+    bool enabled;
+    Clock::time_point began;
+    Clock::time_point lastShown;
+};
+
+}  // namespace
 
 int runCapture(Demo& demo, const CaptureOptions& options)
 {
     const int showEnd = demo.timeline.back().start;
+    const int entries = static_cast<int>(demo.timeline.size()) - 1;  // without the terminating one
+    const bool wholeStretch = options.bench || !options.videoFile.empty();
+
+    // Which frames to read back: requested times and the middle of every entry for the sheet.
+    std::vector<int> captureTimes = options.frameTimes;
+    if (!options.contactSheetFile.empty())
+        for (int i = 0; i < entries; ++i)
+            captureTimes.push_back(entryMiddle(demo, i));
+    std::sort(captureTimes.begin(), captureTimes.end());
+    captureTimes.erase(std::unique(captureTimes.begin(), captureTimes.end()), captureTimes.end());
+
     int lastMs = showEnd - 1;
     if (options.toMs >= 0)
         lastMs = std::min(lastMs, options.toMs - 1);
-    else if (!options.frameTimes.empty() && !options.bench)
-        lastMs = std::min(lastMs, options.frameTimes.back());
+    else if (!wholeStretch && !captureTimes.empty())
+        lastMs = std::min(lastMs, captureTimes.back());
 
-    const int firstEntry = entryAt(demo, std::min(options.fromMs, showEnd - 1));
+    const int fromMs = std::min(options.fromMs, showEnd - 1);
+    const int firstEntry = entryAt(demo, fromMs);
     const int startMs = demo.timeline[firstEntry].start;
+    const double msPerFrame = 1000.0 / options.fps;
 
     if (!options.frameTimes.empty())
         mkdir(options.outDir.c_str(), 0755);
+
+    // The video starts at the first whole frame at or after fromMs; the music starts there too.
+    long firstVideoFrame = 0;
+    while (startMs + static_cast<int>(firstVideoFrame * msPerFrame) < fromMs)
+        ++firstVideoFrame;
+    const int videoStartMs = startMs + static_cast<int>(firstVideoFrame * msPerFrame);
+    std::unique_ptr<VideoExport> video;
+    if (!options.videoFile.empty()) {
+        long videoFrames = 0;
+        while (startMs + static_cast<int>((firstVideoFrame + videoFrames) * msPerFrame) <= lastMs)
+            ++videoFrames;
+        const int durationMs = static_cast<int>(videoFrames * 1000 / options.fps);
+        video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", videoStartMs, durationMs));
+    }
+    std::unique_ptr<ContactSheet> sheet;
+    if (!options.contactSheetFile.empty())
+        sheet.reset(new ContactSheet(entries, 7));
 
     Tempo::setTickSource(virtualTicks);
     virtualNow = 0;
@@ -137,39 +185,62 @@ int runCapture(Demo& demo, const CaptureOptions& options)
         demo.drawFrame();
     }
 
-    std::vector<EntryTimes> entryTimes(demo.timeline.size());
+    std::vector<std::vector<double>> frameMs(demo.timeline.size());
+    std::vector<unsigned char> rgb;
     std::size_t nextCapture = 0;
-    while (nextCapture < options.frameTimes.size() && options.frameTimes[nextCapture] < startMs)
+    while (nextCapture < captureTimes.size() && captureTimes[nextCapture] < startMs)
         ++nextCapture;
+    Progress progress(startMs, lastMs);
 
-    const double msPerFrame = 1000.0 / options.fps;
-    for (long frame = 0;; ++frame) {
+    long frame = 0;
+    for (long drawn = 0;; ++drawn) {
         int now = startMs + static_cast<int>(frame * msPerFrame);
-        // A requested time between two frames gets a frame of its own.
-        if (nextCapture < options.frameTimes.size() && options.frameTimes[nextCapture] < now)
-            now = options.frameTimes[nextCapture], --frame;
+        // A requested time between two frames gets a frame of its own (never sent to the video).
+        const bool extraFrame = nextCapture < captureTimes.size() && captureTimes[nextCapture] < now;
+        if (extraFrame)
+            now = captureTimes[nextCapture];
+        else
+            ++frame;
         if (now > lastMs || !demo.running)
             break;
 
         virtualNow = static_cast<std::uint32_t>(now);
-        const auto began = std::chrono::steady_clock::now();
+        const auto began = Clock::now();
         if (!demo.advanceTimeline())
             break;
         demo.handleEvents();
         demo.drawFrame();
-        if (nextCapture < options.frameTimes.size() && options.frameTimes[nextCapture] == now) {
-            writeFramePng(readFrame(), FRAME_WIDTH, FRAME_HEIGHT, framePath(options.outDir, now));
+        glFinish();
+        double spent = msSince(began);
+
+        const bool capture = nextCapture < captureTimes.size() && captureTimes[nextCapture] == now;
+        const bool toVideo = video && !extraFrame && now >= videoStartMs;
+        if (capture || toVideo)
+            readFrame(rgb);
+        if (capture) {
+            if (std::binary_search(options.frameTimes.begin(), options.frameTimes.end(), now))
+                writeFramePng(rgb, framePath(options.outDir, now));
+            if (sheet && demo.currentEntry() < entries && now == entryMiddle(demo, demo.currentEntry()))
+                sheet->add(demo.currentEntry(), rgb, std::to_string(demo.currentEntry()) + "  " + entryName(demo.currentEntry()) + "  " +
+                                                          clockText(now / 1000.0).substr(2));
             ++nextCapture;
         }
-        SDL_GL_SwapBuffers();
-        if (options.bench) {
-            glFinish();
-            const std::chrono::duration<double, std::milli> spent = std::chrono::steady_clock::now() - began;
-            entryTimes[demo.currentEntry()].frameMs.push_back(spent.count());
-        }
-    }
+        if (toVideo)
+            video->write(rgb);
 
+        const auto swapBegan = Clock::now();
+        SDL_GL_SwapBuffers();
+        spent += msSince(swapBegan);
+        frameMs[demo.currentEntry()].push_back(spent);
+        progress.update(now, drawn + 1);
+    }
+    progress.finish();
+
+    if (video)
+        video->finish();
+    if (sheet)
+        sheet->write(options.contactSheetFile);
     if (options.bench)
-        printBench(entryTimes);
+        printBench(frameMs, options.loadingMs);
     return 0;
 }

@@ -1,4 +1,4 @@
-// capture.h -- driving a Demo with a virtual clock: frame captures and per-entry timings.
+// capture.h -- driving a Demo with a virtual clock: frames, benchmarks, video and a contact sheet.
 #pragma once
 
 #include <string>
@@ -11,13 +11,12 @@ struct CaptureOptions {
     std::string outDir = ".";
     int fps = 60;                 // virtual frames per second
     int fromMs = 0;               // fast-forward to the entry holding this show time (ms)
-    int toMs = -1;                // -1: the last requested frame, or the show's end
+    int toMs = -1;                // stop before this show time; -1: as late as the work needs
     bool bench = false;
+    std::string videoFile;        // H.264/MP4 export of the stretch, with the music
+    std::string contactSheetFile;  // one PNG of labelled thumbnails, one per timeline entry
+    double loadingMs = 0;         // wall time from start-up to the finished timeline, for --bench
 };
 
 // Plays the requested stretch of the show; returns the process exit status.
 int runCapture(Demo& demo, const CaptureOptions& options);
-
-// Reads the current back buffer (1024x768) into top-row-first RGB bytes.
-std::vector<unsigned char> readFrame();
-void writeFramePng(const std::vector<unsigned char>& rgb, int width, int height, const std::string& path);

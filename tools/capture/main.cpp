@@ -1,5 +1,6 @@
 // main.cpp -- bearings-capture: plays the show on a virtual clock to PNG frames or a benchmark.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -25,10 +26,16 @@ const char* usage =
     "                   differ from a full play; default: play every frame from 0)\n"
     "  --to MS          stop before show time MS (default: the last --at frame, or the show's end)\n"
     "  --bench          print median and 99th-percentile wall time per frame for each entry\n"
+    "  --video FILE     export the stretch (default: the whole show) as 1024x768 H.264 MP4 with\n"
+    "                   the music, through ffmpeg\n"
+    "  --contact-sheet FILE  one PNG of labelled thumbnails from the middle of every entry\n"
     "  --help           this text\n"
     "examples:\n"
     "  bearings-capture --at 0 --at 14500 --out /tmp/frames\n"
-    "  bearings-capture --bench --to 36000\n";
+    "  bearings-capture --bench --to 36000\n"
+    "  bearings-capture --video /tmp/bearings.mp4\n"
+    "  bearings-capture --video /tmp/forest.mp4 --from 212000 --to 230000\n"
+    "  bearings-capture --contact-sheet /tmp/sheet.png --fps 10\n";
 
 bool parseInt(const char* text, long& value)
 {
@@ -50,6 +57,10 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
             options.bench = true;
         } else if (arg == "--out" && hasValue) {
             options.outDir = argv[++i];
+        } else if (arg == "--video" && hasValue) {
+            options.videoFile = argv[++i];
+        } else if (arg == "--contact-sheet" && hasValue) {
+            options.contactSheetFile = argv[++i];
         } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {
             if (!parseInt(argv[++i], value) || value < 0) {
                 std::cerr << "bearings-capture: " << arg << " needs a whole number, not '" << argv[i] << "'\n";
@@ -74,8 +85,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
     }
     std::sort(options.frameTimes.begin(), options.frameTimes.end());
     options.frameTimes.erase(std::unique(options.frameTimes.begin(), options.frameTimes.end()), options.frameTimes.end());
-    if (!options.bench && options.frameTimes.empty()) {
-        std::cerr << "bearings-capture: nothing to do (give --at or --bench)\n" << usage;
+    if (!options.bench && options.frameTimes.empty() && options.videoFile.empty() && options.contactSheetFile.empty()) {
+        std::cerr << "bearings-capture: nothing to do (give --at, --bench, --video or --contact-sheet)\n" << usage;
         return false;
     }
     return true;
@@ -92,10 +103,15 @@ int main(int argc, char** argv)
     if (!parseOptions(argc, argv, options))
         return 2;
     try {
+        const auto began = std::chrono::steady_clock::now();
         Demo demo;
+        options.loadingMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
         return runCapture(demo, options);
     } catch (Exception e) {
         std::cout << e.getMessage() << std::endl;
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "bearings-capture: " << e.what() << std::endl;
         return 1;
     }
 }

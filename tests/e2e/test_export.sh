@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# test_export.sh -- video export (H.264/MP4 with the music, frame 0 on sample 0), its failures,
+# and the contact sheet.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+cd "$SHOW_DIR"
+video="$SCRATCH/stretch.mp4"
+timeout 600 ./bearings-capture --video "$video" --from 14000 --to 15000 >/dev/null 2>&1
+status=$?
+probe=$(ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,r_frame_rate,start_time,duration,nb_frames \
+  -of compact=nokey=0 "$video" 2>&1)
+if [ "$status" -eq 0 ] && echo "$probe" | grep -q 'codec_name=h264|codec_type=video' \
+   && echo "$probe" | grep -q 'width=1024|height=768' && echo "$probe" | grep -q 'r_frame_rate=60/1' \
+   && echo "$probe" | grep -q 'nb_frames=60'; then
+  pass "a one-second stretch is 60 frames of 1024x768 H.264 at 60 fps"
+else
+  fail "video stream: status $status, $probe"
+fi
+if echo "$probe" | grep 'codec_type=audio' | grep -q 'start_time=0.000000' \
+   && echo "$probe" | grep 'codec_type=video' | grep -q 'start_time=0.000000'; then
+  pass "the music is muxed in and starts with the first frame"
+else
+  fail "audio stream: $probe"
+fi
+
+OUT=$(env PATH=/nonexistent ./bearings-capture --video "$SCRATCH/none.mp4" --to 100 2>&1 >/dev/null)
+status=$?
+if [ "$status" -eq 1 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ] && echo "$OUT" | grep -q 'ffmpeg not found'; then
+  pass "without ffmpeg: one clear line and status 1"
+else
+  fail "without ffmpeg: status $status, '$OUT'"
+fi
+
+OUT=$(./bearings-capture --video /nonexistent-folder/x.mp4 --to 100 2>&1 >/dev/null)
+status=$?
+if [ "$status" -eq 1 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ] && echo "$OUT" | grep -q 'ffmpeg'; then
+  pass "a failing ffmpeg: one clear line and status 1"
+else
+  fail "failing ffmpeg: status $status, '$OUT'"
+fi
+
+sheet="$SCRATCH/sheet.png"
+timeout 900 ./bearings-capture --contact-sheet "$sheet" --fps 2 >/dev/null 2>&1
+status=$?
+if [ "$status" -eq 0 ] && file "$sheet" | grep -q '1856 x 692'; then
+  pass "the contact sheet holds a thumbnail for every entry"
+else
+  fail "contact sheet: status $status, $(file "$sheet" 2>&1)"
+fi
+
+finish
