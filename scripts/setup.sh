@@ -10,7 +10,7 @@ packages=(
   libvorbis-dev libogg-dev
   libcairo2-dev fonts-dejavu-core
   libgtest-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool desktop-file-utils
   ffmpeg aubio-tools
   clang libclang-rt-14-dev
 )

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# test_install.sh -- `cmake --install` into a scratch prefix: the files, the desktop entry, and launchers
+# that run the show from its asset folder wherever the prefix is moved or linked from.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# The show folder is the build folder's show/.
+build=$(cd "$SHOW_DIR/.." && pwd)
+prefix="$SCRATCH/prefix"
+if cmake --install "$build" --prefix "$prefix" >"$SCRATCH/install.log" 2>&1; then
+  pass "cmake --install succeeds"
+else
+  fail "cmake --install: $(tail -n 3 "$SCRATCH/install.log")"
+fi
+
+# Every asset of the show folder, the two programs and the two launchers.
+missing=""
+for f in $(cd "$SHOW_DIR" && find . -maxdepth 1 -type f \
+             \( -name '*.png' -o -name '*.bmp' -o -name '*.obj' -o -name '*.ogg' \) -printf '%f\n'); do
+  cmp -s "$SHOW_DIR/$f" "$prefix/lib/bearings/$f" || missing="$missing $f"
+done
+for f in lib/bearings/bearings lib/bearings/bearings-capture bin/bearings bin/bearings-capture; do
+  [ -x "$prefix/$f" ] || missing="$missing $f"
+done
+if [ -z "$missing" ]; then
+  pass "the programs, launchers and every asset are installed"
+else
+  fail "missing or different after install:$missing"
+fi
+
+desktop="$prefix/share/applications/bearings.desktop"
+if [ ! -f "$desktop" ]; then
+  fail "no desktop entry"
+elif ! grep -qx 'Exec=bearings' "$desktop" || ! grep -qx 'Terminal=false' "$desktop" ||
+     ! grep -qx 'Icon=bearings' "$desktop" || [ ! -f "$prefix/share/icons/hicolor/scalable/apps/bearings.svg" ]; then
+  fail "the desktop entry does not start the launcher without a terminal, or its icon is missing"
+elif command -v desktop-file-validate >/dev/null && ! desktop-file-validate "$desktop" >"$SCRATCH/validate" 2>&1; then
+  fail "desktop-file-validate: $(cat "$SCRATCH/validate")"
+else
+  pass "the desktop entry is valid and names the launcher and its icon"
+fi
+
+# The prefix moves, and the launchers are reached through a link from elsewhere: they must still find
+# the asset folder. The capture tool writes where the caller stands, not into the asset folder.
+moved="$SCRATCH/moved prefix"
+mv "$prefix" "$moved"
+mkdir -p "$SCRATCH/links" "$SCRATCH/caller"
+ln -s "$moved/bin/bearings" "$SCRATCH/links/bearings"
+ln -s "$moved/bin/bearings-capture" "$SCRATCH/links/bearings-capture"
+
+(cd "$SCRATCH/caller" && timeout 300 "$SCRATCH/links/bearings-capture" --at 0 --out frames \
+   >"$SCRATCH/capture.out" 2>&1)
+status=$?
+if [ "$status" -eq 0 ] && [ -s "$SCRATCH/caller/frames/frame-000000.png" ] &&
+   [ ! -e "$moved/lib/bearings/frames" ]; then
+  pass "the capture launcher loads the assets and writes into the caller's folder"
+else
+  fail "capture through the launcher: status $status, output '$(tail -n 3 "$SCRATCH/capture.out")'"
+fi
+
+# A clean start (no missing-file line) proves the working directory is the asset folder.
+(cd "$SCRATCH/caller" && exec timeout 300 "$SCRATCH/links/bearings" >"$SCRATCH/show.out" 2>/dev/null) &
+pid=$!
+while kill -0 "$pid" 2>/dev/null; do
+  sleep 1
+  xdotool key Escape 2>/dev/null
+done
+wait "$pid"
+status=$?
+if [ "$status" -eq 0 ] && [ ! -s "$SCRATCH/show.out" ]; then
+  pass "the show launcher starts the show from its asset folder; Escape ends it with status 0"
+else
+  fail "the show through the launcher: status $status, output '$(cat "$SCRATCH/show.out")'"
+fi
+
+finish
