@@ -35,6 +35,10 @@ public:
 
     int currentEntry() const { return current; }  // -1 before the first frame
 
+    // Constructor step: every card and scene in running order behind the growing loading bar, then
+    // the terminating entry. Public so that tests can build the show on an Unloaded demo.
+    void buildTimeline();
+
     Tempo* tempo;                        // 120 BPM, offset 0
     std::vector<TimelineEntry> timeline;  // in start order, ending with a null scene
     bool running;                        // cleared by a quit request
@@ -50,7 +54,6 @@ public:
 
 private:
     void init();
-    void buildTimeline();
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then
