@@ -8,6 +8,7 @@
 #include "arrangement.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <sstream>
 
@@ -124,13 +125,6 @@ public:
 private:
     Noise noise;
 };
-
-// A bar of steps from a line of note names, only as far as the span allows.
-void lineInSpan(Score& score, const Track& track, int bar, int endBar, const char* text)
-{
-    if (bar < endBar)
-        score.line(track, stepOf(bar), text);
-}
 
 // ---------------------------------------------------------------------------------------------
 // The band
@@ -275,7 +269,7 @@ void writeTitle(Score& score, int startBar, int bars)
         const Chord& chord = b == bars - 1 ? chords[3] : chords[(b / 2) % 3];
         pads.tone = 0.1f + 0.05f * b;
         holdChord(score, pads, stepOf(bar), 16, chord);
-        lineInSpan(score, chime, bar, endBar, bells[b % 7]);
+        score.line(chime, stepOf(bar), bells[b % 7]);
         score.rhythm(heart, bar, "x.......x.......");
         if (b >= 3) {
             bassFigure(score, low, bar, chord, "r.r.r.r.r.r.r.r.");
@@ -334,7 +328,6 @@ void writeGalaxy(Score& score, int startBar, int bars)
     Part pads = pad(0.7f, 0.3f);
     Part melody = lead(0.8f, 0.35f);
     Part chime = bell(0.6f).bright(0.3f);
-    const int endBar = startBar + bars;
     downbeat(score, startBar, 0.9f);
     for (int b = 0; b < bars; ++b) {
         const int bar = startBar + b;
@@ -348,9 +341,9 @@ void writeGalaxy(Score& score, int startBar, int bars)
         score.rhythm(open, bar, "..x...x...x...x.");
         bassFigure(score, low, bar, chord, ".RRR.RRR.RRR.RRO");
         if (b >= 8) {
-            lineInSpan(score, melody, bar, endBar, THEME[(b - 8) % 8]);
+            score.line(melody, stepOf(bar), THEME[(b - 8) % 8]);
             if (b >= 16)
-                lineInSpan(score, chime, bar, endBar, THEME[(b - 8) % 8]);
+                score.line(chime, stepOf(bar), THEME[(b - 8) % 8]);
         }
         if (b > 0 && b % 8 == 0)
             score.play(crash(0.7f), stepOf(bar), 1, 60.f);
@@ -432,7 +425,6 @@ void writePlanet(Score& score, int startBar, int bars)
     Part melodyLead = lead(0.75f, 0.25f).hall(0.4f);
     const int start = stepOf(startBar);
     const int endStep = stepOf(startBar + bars);
-    const int endBar = startBar + bars;
     downbeat(score, startBar, 0.8f);
     for (int b = 0; b < bars; ++b) {
         const int bar = startBar + b;
@@ -458,7 +450,7 @@ void writePlanet(Score& score, int startBar, int bars)
             bassFigure(score, low, bar, chord, "R-------R---O---");
         }
         if (b >= 8)
-            lineInSpan(score, melodyLead, bar, endBar, melody[b % 8]);
+            score.line(melodyLead, stepOf(bar), melody[b % 8]);
     }
     if (start + swoopStep < endStep) {
         score.play(riser(0.8f, 0.6f), start + swoopStep - 16, 16, 60.f);
@@ -487,21 +479,20 @@ void writeCloudman(Score& score, int startBar, int bars)
     Part pads = pad(0.7f, 0.45f).hall(0.55f).ducked(0.3f);
     Part strings = pluck(0.75f, 0.65f).echoed(0.35f).hall(0.3f);
     Part mallets = Part(Instrument::Mallet, 0.7f).bright(0.4f).echoed(0.3f).hall(0.35f).panned(-0.25f);
-    const int endBar = startBar + bars;
     score.play(crash(0.5f).hall(0.5f), stepOf(startBar), 1, 60.f);
-    for (int g = 0; g < bars; ++g) {
-        const int bar = startBar + g;
-        const Chord& chord = g < 9 ? chords[g] : chords[g % 2 ? 7 : 8];
+    for (int frameStep = 0; frameStep < bars; ++frameStep) {
+        const int bar = startBar + frameStep;
+        const Chord& chord = frameStep < 9 ? chords[frameStep] : chords[frameStep % 2 ? 7 : 8];
         holdChord(score, pads, stepOf(bar), 16, chord);
         arpeggio(score, strings, stepOf(bar), 16, chord, "01234321", 2);
         score.rhythm(drum, bar, "X.....x...x.....");
         score.rhythm(rims, bar, "....x.......x..o", 84.f);
         score.rhythm(shake, bar, "oxoxoxoxoxoxoxox");
         bassFigure(score, low, bar, chord, "R-----R---R-----");
-        if (g >= 2)
+        if (frameStep >= 2)
             score.rhythm(hats, bar, "..x...x...x...x.");
-        if (g >= 8)
-            lineInSpan(score, mallets, bar, endBar, tune[g % 4]);
+        if (frameStep >= 8)
+            score.line(mallets, stepOf(bar), tune[frameStep % 4]);
     }
 }
 
@@ -527,7 +518,6 @@ void writeForest(Score& score, int startBar, int bars)
     constexpr int grooveBar = 12;
     const int start = stepOf(startBar);
     const int endStep = stepOf(startBar + bars);
-    const int endBar = startBar + bars;
     auto beatStep = [&](int beat) { return start + beatToStep(beat); };
 
     Part heart = kick(0.7f, 0.6f);
@@ -571,7 +561,7 @@ void writeForest(Score& score, int startBar, int bars)
         if (drifting) {
             score.rhythm(open, bar, "..x...x...x...x.");
             score.rhythm(claps, bar, "....x.......x...");
-            lineInSpan(score, melody, bar, endBar, drift[(b - driftBeat / BEATS_PER_BAR) % 4]);
+            score.line(melody, stepOf(bar), drift[(b - driftBeat / BEATS_PER_BAR) % 4]);
         }
         if (last)
             roll(score, Part(Instrument::Tom, 0.75f).hall(0.2f), barStep + 10, 4, 1, 0.7f, 1.f, 45.f);
@@ -695,7 +685,7 @@ void writeStorm(Score& score, int startBar, int bars)
             score.play(wind, stepOf(bar), std::min(4, endBar - bar) * 16, 60.f);
         }
         if (b >= 4)
-            lineInSpan(score, melody, bar, endBar, theme[b % 4]);
+            score.line(melody, stepOf(bar), theme[b % 4]);
         if (last)
             roll(score, snares, stepOf(bar, 8), 6, 1, 0.5f, 1.f);
     }
@@ -722,7 +712,6 @@ void writeSeaweed(Score& score, int startBar, int bars)
     Part strings = pluck(0.6f, 0.1f).echoed(0.4f).hall(0.4f);
     Part bubbles = Part(Instrument::Bubble, 0.6f).hall(0.4f).echoed(0.2f);
     Dice dice(0x5eaeed);
-    const int endBar = startBar + bars;
     score.play(crash(0.5f).hall(0.6f), stepOf(startBar), 1, 60.f);
     score.play(kick(0.8f, 0.5f), stepOf(startBar), 1, 60.f);
     for (int b = 0; b < bars; ++b) {
@@ -733,7 +722,7 @@ void writeSeaweed(Score& score, int startBar, int bars)
         score.rhythm(claps, bar, "........x.......");
         score.rhythm(shake, bar, "x.o.x.o.x.o.x.o.");
         bassFigure(score, low, bar, chord, "R-----------R---");
-        lineInSpan(score, chime, bar, endBar, melody[b % 4]);
+        score.line(chime, stepOf(bar), melody[b % 4]);
         if (b >= 8)
             arpeggio(score, strings, stepOf(bar), 16, chord, "0213", 2);
         bubbles.pan = -0.6f + 0.4f * (b % 4);
@@ -758,7 +747,6 @@ void writeCore(Score& score, int startBar, int bars)
     const int start = stepOf(startBar);
     const int burstStep = start + beatToStep(burstBeat);
     const int endStep = stepOf(startBar + bars);
-    const int endBar = startBar + bars;
     Part throb = kick(0.9f, 0.55f);
     Part drum = kick(1.f, 0.35f);
     Part pulse = bass(0.8f, 0.1f);
@@ -787,8 +775,8 @@ void writeCore(Score& score, int startBar, int bars)
             if (b >= 4 && !lastBefore)
                 score.rhythm(hats, bar, "xoxoxoxoxoxoxoxo");
         } else {
-            const int b2 = (barStep - burstStep) / STEPS_PER_BAR;  // bars since the burst
-            const Chord& chord = D_MINOR_LOOP[b2 % 4];
+            const int sinceBurst = (barStep - burstStep) / STEPS_PER_BAR;  // bars since the burst
+            const Chord& chord = D_MINOR_LOOP[sinceBurst % 4];
             pads.tone = 0.5f;
             holdChord(score, pads, barStep, 16, chord);
             arpeggio(score, arp, barStep, 16, chord, "0124210401242104", 1);
@@ -797,9 +785,9 @@ void writeCore(Score& score, int startBar, int bars)
             score.rhythm(hats, bar, "xoxox.xoxox.xoxo");
             score.rhythm(open, bar, "..x...x...x...x.");
             bassFigure(score, low, bar, chord, ".RRR.RRR.RRR.RRO");
-            lineInSpan(score, melody, bar, endBar, THEME[b2 % 8]);
-            lineInSpan(score, chime, bar, endBar, THEME[b2 % 8]);
-            if (b2 > 0 && b2 % 4 == 0)
+            score.line(melody, stepOf(bar), THEME[sinceBurst % 8]);
+            score.line(chime, stepOf(bar), THEME[sinceBurst % 8]);
+            if (sinceBurst > 0 && sinceBurst % 4 == 0)
                 score.play(crash(0.75f), barStep, 1, 60.f);
         }
     }
@@ -831,14 +819,13 @@ void writeEnd(Score& score, int startBar, int bars)
     Part chime = bell(0.75f).bright(0.3f).hall(0.5f);
     Part arp = pluck(0.55f, 0.2f).echoed(0.4f).hall(0.3f);
     Part hats = hat(0.4f);
-    const int endBar = startBar + bars;
     downbeat(score, startBar, 0.8f);
     for (int b = 0; b < bars; ++b) {
         const int bar = startBar + b;
         const Chord& chord = D_MINOR_LOOP[b % 4];
         const float fading = 1.f - 0.6f * b / std::max(1, bars);
         holdChord(score, pads, stepOf(bar), 16, chord);
-        lineInSpan(score, chime, bar, endBar, THEME[b % 8]);
+        score.line(chime, stepOf(bar), THEME[b % 8]);
         arpeggio(score, arp, stepOf(bar), 16, chord, "01230123", 2, fading);
         bassFigure(score, low, bar, chord, "R-------R---R---");
         if (b < bars / 2) {

@@ -28,7 +28,7 @@ float samplePeak(const StereoMix& mix);
 
 struct MasterSettings {
     double targetLufs = -16.0;    // integrated loudness the master aims for
-    float ceilingDbfs = -2.f;     // no sample above this after the limiter
+    float ceilingDbfs = -2.5f;    // no sample above this after the limiter; Vorbis adds ~0.6 dB
     double fadeOutSeconds = 0.0;  // raised-cosine fade to silence over the final seconds
 };
 
