@@ -21,7 +21,7 @@ Scene* board()
 
 // Board image names, as template arguments need objects with linkage.
 constexpr char titleBoard[] = "titleboard.png";
-constexpr char mirvBoard[] = "mirvboard.png";
+constexpr char presentsBoard[] = "mirvboard.png";
 constexpr char galaxyBoard[] = "galaxyboard.png";
 constexpr char wormholeBoard[] = "wormholeboard.png";
 constexpr char planetBoard[] = "planetboard.png";
@@ -39,7 +39,7 @@ const std::vector<TimelineRow>& timelineRows()
     static const std::vector<TimelineRow> rows = {
         // name               start bar  item
         {"title board",           0,  board<titleBoard>},
-        {"presents board",        7,  board<mirvBoard>},
+        {"presents board",        7,  board<presentsBoard>},
         {"galaxy board",         14,  board<galaxyBoard>},
         {"galaxy",               18,  []() -> Scene* { return new GalaxyScene(); }},
         {"wormhole board",       38,  board<wormholeBoard>},
