@@ -140,6 +140,28 @@ TEST(Mix, RendersTheSameScoreToTheSameSamplesEveryTime)
     EXPECT_EQ(first.right, second.right);
 }
 
+TEST(Mix, DucksSideChainedPartsUnderEachKickAndLetsThemRecoverBeforeTheNextBeat)
+{
+    Note pad = oneNote(Instrument::Pad, 0, 32);
+    pad.duck = 1.f;
+    const Note kick = oneNote(Instrument::Kick, 8);
+    const StereoMix padAlone = renderMix(scoreOf({pad}), 0, 2 * SAMPLE_RATE);
+    const StereoMix both = renderMix(scoreOf({pad, kick}), 0, 2 * SAMPLE_RATE);
+    const StereoMix kickAlone = renderMix(scoreOf({kick}), 0, 2 * SAMPLE_RATE);
+    // The mix is linear in its notes but for the side-chain, so both minus the kick is the pad
+    // as the kick ducked it.
+    auto peakOfDuckedPad = [&](std::int64_t from, std::int64_t to) {
+        float peak = 0.f;
+        for (std::int64_t i = from; i < to; ++i)
+            peak = std::max(peak, std::fabs(both.left[i] - kickAlone.left[i]));
+        return peak;
+    };
+    const std::int64_t kickFrame = stepToFrame(8);
+    const std::int64_t justAfter = kickFrame + 441, wellAfter = kickFrame + 13230;  // 10 ms, 300 ms
+    EXPECT_LT(peakOfDuckedPad(justAfter, justAfter + 441), 0.2f * peakIn(padAlone, justAfter, justAfter + 441));
+    EXPECT_NEAR(peakOfDuckedPad(wellAfter, wellAfter + 441), peakIn(padAlone, wellAfter, wellAfter + 441), 1e-4f);
+}
+
 TEST(Mix, RepeatsEchoesOnTheSixteenthGrid)
 {
     Note click = oneNote(Instrument::Rim, 0);

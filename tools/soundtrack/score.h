@@ -65,13 +65,13 @@ struct Note {
 // How one part of the band plays: the settings a note takes unless the call says otherwise.
 struct Track {
     Instrument instrument;
-    float velocity = 0.8f;
-    float pan = 0.f;
-    float tone = 0.5f;
-    float reverb = 0.f;
-    float echo = 0.f;
-    float duck = 0.f;
-    int transpose = 0;  // semitones added to every pitch written through this track
+    float velocity = 0.8f;  // 0..1, scaled per note by accents
+    float pan = 0.f;        // -1 left .. +1 right
+    float tone = 0.5f;      // brightness 0..1
+    float reverb = 0.f;     // hall send 0..1
+    float echo = 0.f;       // echo send 0..1
+    float duck = 0.f;       // side-chain depth 0..1
+    int transpose = 0;      // semitones added to every pitch written through this track
 };
 
 class Score {
