@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# test_bad_assets.sh -- every asset the program reads, removed or cut to its first half: its exact
+# line and status 1, or (a cut file that still decodes) a normal start that Escape ends with status 0;
+# never a crash, a hang, extra output or a sanitizer report.
+source "$(dirname "$0")/lib.sh"
+
+# Every image, model and the music that the build wrote beside the program.
+mapfile -t assets < <(cd "$SHOW_DIR" && find . -maxdepth 1 -type f \
+  \( -name '*.png' -o -name '*.bmp' -o -name '*.obj' -o -name 'music.ogg' \) -printf '%f\n' | sort)
+if [ "${#assets[@]}" -eq 0 ]; then
+  fail "no assets found in $SHOW_DIR"
+  finish
+  exit 1
+fi
+
+# The line a missing file ends the program with.
+missing_line() {
+  case $1 in
+    music.ogg) echo "Failed to load music" ;;
+    *.obj) echo "Unable to open$1" ;;
+    *) echo "Unable to load: $1" ;;
+  esac
+}
+
+# A show folder of links to every asset but NAME, which is left out ("removed") or replaced by its
+# first half ("cut").
+make_case() {
+  local name=$1 mode=$2 dir="$SCRATCH/$2-$1" f size
+  mkdir -p "$dir"
+  cp "$SHOW_DIR/bearings" "$dir/"
+  for f in "${assets[@]}"; do
+    [ "$f" = "$name" ] || ln -s "$SHOW_DIR/$f" "$dir/$f"
+  done
+  if [ "$mode" = cut ]; then
+    size=$(stat -c %s "$SHOW_DIR/$name")
+    head -c $((size / 2)) "$SHOW_DIR/$name" >"$dir/$name"
+  fi
+  echo "$dir"
+}
+
+# Runs the program in a case folder on this worker's display, pressing Escape twice a second until it
+# exits (a run that fails at start-up never sees a window; keys pressed while loading wait in the queue). Writes DIR.out, DIR.err and DIR.status.
+run_case() {
+  local dir=$1 pid status
+  (cd "$dir" && exec timeout 240 ./bearings >"$dir.out" 2>"$dir.err") &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    sleep 0.5
+    xdotool key Escape 2>/dev/null
+  done
+  wait "$pid"
+  status=$?
+  echo "$status" >"$dir.status"
+}
+
+# Judges one finished case; prints nothing itself but pass or fail.
+judge_case() {
+  local name=$1 mode=$2 dir="$SCRATCH/$2-$1" out status lines expected
+  if [ ! -f "$dir.status" ]; then
+    fail "$mode $name: never ran"
+    return
+  fi
+  out=$(cat "$dir.out")
+  status=$(cat "$dir.status")
+  lines=$(grep -c '' "$dir.out")
+  if grep -Eq 'ERROR: (Address|Leak)Sanitizer|runtime error:' "$dir.err"; then
+    fail "$mode $name: a sanitizer report: $(grep -Em1 'ERROR|runtime error' "$dir.err")"
+  elif [ "$status" -eq 124 ]; then
+    fail "$mode $name: still running after 240 s of Escape (a hang)"
+  elif [ "$status" -ge 128 ]; then
+    fail "$mode $name: crashed (status $status, output '$out')"
+  elif [ "$mode" = removed ]; then
+    expected=$(missing_line "$name")
+    if [ "$out" = "$expected" ] && [ "$lines" -eq 1 ] && [ "$status" -eq 1 ]; then
+      pass "removed $name: '$expected', status 1"
+    else
+      fail "removed $name: expected '$expected' and status 1, got '$out' and status $status"
+    fi
+  elif [ "$status" -eq 0 ] && [ "$lines" -eq 0 ]; then
+    pass "cut $name: still decodes; the show starts and Escape ends it with status 0"
+  elif [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] &&
+       { [[ $out == *"$name"* ]] || { [ "$name" = music.ogg ] && [ "$out" = "Failed to load music" ]; }; }; then
+    pass "cut $name: '$out', status 1"
+  else
+    fail "cut $name: expected one line naming it and status 1, or a clean start; got '$out' and status $status"
+  fi
+}
+
+# One worker per core, each with a display of its own, so that its Escape reaches its own program.
+# Xvfb picks a free display number itself.
+workers=$(nproc)
+[ "$workers" -ge 2 ] || workers=2
+cases=()
+for f in "${assets[@]}"; do
+  cases+=("removed $f" "cut $f")
+done
+xvfb_pids=()
+trap 'kill "${xvfb_pids[@]}" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
+worker_pids=()
+for w in $(seq 0 $((workers - 1))); do
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$SCRATCH/display-$w" >/dev/null 2>&1 &
+  xvfb_pids+=($!)
+done
+for w in $(seq 0 $((workers - 1))); do
+  for _ in $(seq 1 100); do
+    [ -s "$SCRATCH/display-$w" ] && break
+    sleep 0.1
+  done
+  if [ ! -s "$SCRATCH/display-$w" ]; then
+    fail "Xvfb for worker $w did not start"
+    continue
+  fi
+  (
+    export DISPLAY=":$(head -n 1 "$SCRATCH/display-$w")"
+    for i in $(seq "$w" "$workers" $((${#cases[@]} - 1))); do
+      read -r mode name <<<"${cases[$i]}"
+      run_case "$(make_case "$name" "$mode")"
+    done
+  ) &
+  worker_pids+=($!)
+done
+wait "${worker_pids[@]}"
+
+for c in "${cases[@]}"; do
+  read -r mode name <<<"$c"
+  judge_case "$name" "$mode"
+done
+echo "bad assets: $passes of ${#cases[@]} cases passed (${#assets[@]} files)"
+finish
