@@ -158,14 +158,3 @@ TEST_F(WormholeSceneTest, LeadTeddyIsOpaqueAndItsThirtyNineGhostsAdditive)
     EXPECT_LT(depthOff, teddyStarts[1]);
     EXPECT_TRUE(glrec::depthMask());  // restored at the end of the frame
 }
-
-TEST_F(WormholeSceneTest, AtShowStartTheCameraLooksDownTheAxisUpright)
-{
-    drawAt(0);
-    EXPECT_EQ(glrec::callsNamed("gluLookAt").at(0).args, (std::vector<double>{0, 0, 0, 0, 0, -5, 0, 1, 0}));
-    // The lead teddy at m = 6: o = 6 on the path, three units down the tunnel.
-    const std::vector<double> lead = glrec::callsNamed("glTranslatef").at(0).args;
-    EXPECT_NEAR(lead[0], 1.5 * std::sin(1.5), 1e-5);
-    EXPECT_NEAR(lead[1], 1.5 * std::sin(1.2), 1e-5);
-    EXPECT_NEAR(lead[2], -3.0, 1e-6);
-}
