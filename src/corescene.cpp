@@ -206,21 +206,29 @@ void CoreScene::drawHusks(float beatPos)
 }
 
 // A unit sphere plus a superquadric-like displacement of the given size, as 80 open meridians
-// from near the north pole to near the south pole.
+// from near the north pole to near the south pole. Each power depends on the meridian or on the
+// latitude alone, so those are taken once per husk rather than once per vertex.
 void CoreScene::drawWireShape(float p1, float p2, float size)
 {
-    for (int m = 0; m < 80; ++m) {
+    float sinPhi[LATITUDES], cosPhi[LATITUDES], sinPhiPower[LATITUDES], cosPhiPower[LATITUDES];
+    for (int j = 1; j <= LATITUDES; ++j) {
+        const double phi = j * 0.07853981633750001;  // j pi / 40: both poles left out
+        sinPhi[j - 1] = static_cast<float>(std::sin(phi));
+        cosPhi[j - 1] = static_cast<float>(std::cos(phi));
+        sinPhiPower[j - 1] = signedPower(sinPhi[j - 1], p1);
+        cosPhiPower[j - 1] = signedPower(cosPhi[j - 1], p1);
+    }
+    for (int m = 0; m < MERIDIANS; ++m) {
         const float theta = static_cast<float>(2 * m * 0.039269908168750006);
         const float cosTheta = static_cast<float>(std::cos(theta));
         const float sinTheta = static_cast<float>(std::sin(theta));
+        const float cosThetaPower = signedPower(cosTheta, p2);
+        const float sinThetaPower = signedPower(sinTheta, p2);
         glBegin(GL_LINE_STRIP);
-            for (int j = 1; j < 40; ++j) {
-                const double phi = j * 0.07853981633750001;
-                const float sinPhi = static_cast<float>(std::sin(phi));
-                const float cosPhi = static_cast<float>(std::cos(phi));
-                const float x = cosTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(cosTheta, p2);
-                const float y = cosPhi + 1.5f * size * sinPhi * signedPower(cosPhi, p1);
-                const float z = sinTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(sinTheta, p2);
+            for (int j = 0; j < LATITUDES; ++j) {
+                const float x = cosTheta * sinPhi[j] + size * sinPhiPower[j] * cosThetaPower;
+                const float y = cosPhi[j] + 1.5f * size * sinPhi[j] * cosPhiPower[j];
+                const float z = sinTheta * sinPhi[j] + size * sinPhiPower[j] * sinThetaPower;
                 glVertex3f(x, y, z);
             }
         glEnd();

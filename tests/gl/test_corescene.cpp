@@ -136,3 +136,30 @@ TEST_F(CoreSceneTest, FireStackAndHusksAddLightWithoutWritingDepth)
     EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(glrec::stackDepth(GL_MODELVIEW), 1);
 }
+
+TEST_F(CoreSceneTest, HuskIsTheSphereGrownByTheSignedPowers)
+{
+    drawAt(FIRST_FRAME + 1300);  // beat 842.6: exponents away from 1, negative cosines on the far side
+    const double pi = 3.1415926535;
+    const float beatPos = 842.6f;
+    const int c = 2, m = 53, j = 30;  // theta past 3/4 of a turn, phi in the southern half
+    const float p1 = static_cast<float>(1 + 0.7f * std::cos(0.6 * c + beatPos * pi / 2));
+    const float p2 = static_cast<float>(1 + 0.7f * std::cos(0.6 * c + beatPos * pi));
+    const float size = static_cast<float>(1 + 0.6 * c);
+    const float theta = static_cast<float>(2 * m * 0.039269908168750006);
+    const float cosTheta = static_cast<float>(std::cos(theta)), sinTheta = static_cast<float>(std::sin(theta));
+    const double phi = j * 0.07853981633750001;
+    const float sinPhi = static_cast<float>(std::sin(phi)), cosPhi = static_cast<float>(std::cos(phi));
+
+    std::vector<const glrec::Primitive*> strips;
+    for (const glrec::Primitive& primitive : glrec::primitives())
+        if (primitive.mode == GL_LINE_STRIP)
+            strips.push_back(&primitive);
+    ASSERT_EQ(strips.size(), 560u);
+    const glrec::Vertex& v = strips[80 * c + m]->vertices[j - 1];
+    EXPECT_FLOAT_EQ(v.x, cosTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(cosTheta, p2));
+    EXPECT_FLOAT_EQ(v.y, cosPhi + 1.5f * size * sinPhi * signedPower(cosPhi, p1));
+    EXPECT_FLOAT_EQ(v.z, sinTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(sinTheta, p2));
+    EXPECT_LT(v.y, 0.0f);
+    EXPECT_FLOAT_EQ(strips[80 * c + m]->vertices[0].g, 0.7f);
+}
