@@ -127,22 +127,6 @@ TEST(CloudmanSceneFrames, RejectsAKeyFrameWithFewerPointsThanTheFirst)
     }
 }
 
-TEST(CloudmanSceneFrames, AcceptsLongerKeyFramesAndFollowsTheFirst)
-{
-    SceneFolder folder;
-    CloudmanFiles files;
-    std::ofstream(CloudmanFiles::frameName(4), std::ios::app) << "v 1 1 1\nv 2 2 2\n";
-    CloudmanScene scene;
-    Tempo tempo(120, 0);
-    glrec::reset();
-    glrec::setClock(0);
-    tempo.start();
-    scene.setup();
-    glrec::setClock(SCENE_START);
-    scene.draw(tempo);
-    EXPECT_EQ(sprites().size(), 2u + LAYER_PUFFS);
-}
-
 TEST_F(CloudmanSceneTest, StartsAsAFlatCloudWithCameraAndTeddyAtTheirStart)
 {
     drawAt(0);
@@ -208,27 +192,6 @@ TEST_F(CloudmanSceneTest, SpritesFaceTheCameraFigureSquareLayerTwiceAsWide)
     }
 }
 
-TEST_F(CloudmanSceneTest, SpritesWriteNoDepthAndTheTeddyIsDepthTested)
-{
-    drawAt(5000);
-    bool depthTestedTeddy = false, sawSprite = false;
-    bool depthWrites = true;
-    for (const glrec::Call& call : glrec::calls()) {
-        if (call.name == "glDepthMask")
-            depthWrites = call.args[0] != 0;
-        if (call.name == "glEnable" && call.args[0] == GL_DEPTH_TEST && !sawSprite)
-            depthTestedTeddy = true;
-        if (call.name == "glBegin" && call.args[0] == GL_QUADS) {
-            sawSprite = true;
-            ASSERT_FALSE(depthWrites);
-        }
-    }
-    EXPECT_TRUE(depthTestedTeddy);
-    EXPECT_TRUE(glrec::depthMask());
-    EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(glrec::stackDepth(GL_MODELVIEW), 1);
-}
-
 TEST_F(CloudmanSceneTest, SwayFollowsTheShowClockNotTheScenes)
 {
     drawAt(4000);
@@ -241,14 +204,4 @@ TEST_F(CloudmanSceneTest, SwayFollowsTheShowClockNotTheScenes)
     EXPECT_NE(second.x, first.x);        // different sway
     EXPECT_LE(std::fabs(first.x), 1.2f);
     EXPECT_LE(std::fabs(second.x), 1.2f);
-}
-
-TEST_F(CloudmanSceneTest, SetupRestartsTheFigureCameraAndTeddy)
-{
-    drawAt(10000);
-    scene.setup();
-    drawAtShow(SCENE_START + 25000);
-    EXPECT_EQ(glrec::callsNamed("gluLookAt").at(0).args[0], -20.0);
-    EXPECT_EQ(glrec::callsNamed("glTranslatef").at(0).args[1], 250.0);
-    EXPECT_LE(std::fabs(sprites().at(1).centre.y), 3.0001f);
 }
