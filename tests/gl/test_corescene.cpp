@@ -115,28 +115,6 @@ TEST_F(CoreSceneTest, SetupRestartsTheCountdownButABurstShellStaysBurst)
     EXPECT_EQ(scene.shell.shards[0].centre.x, flown);
 }
 
-TEST_F(CoreSceneTest, FireStackAndHusksAddLightWithoutWritingDepth)
-{
-    drawAt(FIRST_FRAME);
-    std::size_t fire = 0, husks = 0;
-    for (const glrec::Primitive& primitive : glrec::primitives()) {
-        if (primitive.mode == GL_TRIANGLE_STRIP && primitive.texture == scene.coreTexture) {
-            ++fire;
-            EXPECT_FLOAT_EQ(primitive.vertices[0].a, 0.1f);
-        }
-        if (primitive.mode == GL_LINE_STRIP) {
-            ++husks;
-            ASSERT_EQ(primitive.vertices.size(), 39u);
-        }
-    }
-    EXPECT_EQ(fire, 10u);
-    EXPECT_EQ(husks, 7u * 80u);
-    EXPECT_TRUE(glrec::depthMask());
-    EXPECT_TRUE(glrec::isEnabled(GL_BLEND));
-    EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(glrec::stackDepth(GL_MODELVIEW), 1);
-}
-
 TEST_F(CoreSceneTest, HuskIsTheSphereGrownByTheSignedPowers)
 {
     drawAt(FIRST_FRAME + 1300);  // beat 842.6: exponents away from 1, negative cosines on the far side

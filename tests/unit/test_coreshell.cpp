@@ -27,17 +27,6 @@ TEST(Shell, HasNineHundredShardsPolesIncludedTakingThreeDrawsEach)
     EXPECT_EQ(first.corners[0].y, first.corners[1].y);
 }
 
-TEST(Shell, ShardCornersSurroundTheirCentreOnTheUnitSphere)
-{
-    const Shell shell(30, 15);
-    const Shard& shard = shell.shards[2 * 7 + 1];  // slice 0, band 7, second triangle
-    for (const Vec3& corner : shard.corners) {
-        const Vec3 p{shard.centre.x + corner.x, shard.centre.y + corner.y, shard.centre.z + corner.z};
-        EXPECT_NEAR(p.x * p.x + p.y * p.y + p.z * p.z, 1.0, 1e-5);
-    }
-    EXPECT_NEAR(shard.corners[0].x + shard.corners[1].x + shard.corners[2].x, 0.0, 1e-6);
-}
-
 TEST(Shell, UpdateFallsUnderGravityBeforeMoving)
 {
     Shell shell(30, 15);

@@ -42,19 +42,6 @@ TEST(Strand, CurrentPullsHardestAtTheMiddleNode)
     EXPECT_FLOAT_EQ(strand.nodes[11].x, startX + 2 * strand.nodes[11].vx);
 }
 
-TEST(Strand, RootNodesNeverMove)
-{
-    Strand strand(10, 2.5f, 1.0f);
-    const StrandNode root0 = strand.nodes[0], root1 = strand.nodes[1];
-    for (int n = 0; n < 200; ++n)
-        strand.step(Vec3{0.5f, 0.3f, -0.1f});
-    EXPECT_EQ(strand.nodes[0].x, root0.x);
-    EXPECT_EQ(strand.nodes[0].y, root0.y);
-    EXPECT_EQ(strand.nodes[1].x, root1.x);
-    EXPECT_EQ(strand.nodes[1].z, root1.z);
-    EXPECT_NE(strand.nodes[20].x, 0.0f);
-}
-
 TEST(Strand, NodeFlungTooHardStopsDeadForTheStep)
 {
     Strand strand(10, 2.0f, 0.0f);
