@@ -18,8 +18,10 @@ else
   fail "frame size: $(file "$out/frame-014500.png" 2>&1)"
 fi
 
-(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --at 14500 --out "$SCRATCH/again" >/dev/null 2>&1)
-if cmp -s "$out/frame-014500.png" "$SCRATCH/again/frame-014500.png"; then
+# The same command twice, at a low frame rate to keep the run short.
+(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --fps 10 --at 14500 --out "$SCRATCH/first" >/dev/null 2>&1)
+(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --fps 10 --at 14500 --out "$SCRATCH/again" >/dev/null 2>&1)
+if [ -f "$SCRATCH/first/frame-014500.png" ] && cmp -s "$SCRATCH/first/frame-014500.png" "$SCRATCH/again/frame-014500.png"; then
   pass "the same show time gives the same frame"
 else
   fail "two captures of 14500 ms differ"

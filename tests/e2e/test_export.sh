@@ -41,7 +41,7 @@ else
 fi
 
 sheet="$SCRATCH/sheet.png"
-timeout 900 ./bearings-capture --contact-sheet "$sheet" --fps 2 >/dev/null 2>&1
+timeout 900 ./bearings-capture --contact-sheet "$sheet" --fps 1 >/dev/null 2>&1
 status=$?
 if [ "$status" -eq 0 ] && file "$sheet" | grep -q '1856 x 692'; then
   pass "the contact sheet holds a thumbnail for every entry"
