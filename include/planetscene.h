@@ -28,7 +28,7 @@ public:
     std::vector<Vec3> stars;      // 1000 points in the cube -100..100, world units
     GLuint moonTexture;
     GLuint cloudTexture;
-    GLUquadric* quadric;          // for the planet's three shells; never freed, like the textures
+    GLUquadric* quadric;          // for the planet's three shells; deleted with the scene
     Teddy teddy;
     int startTime;                // Tempo::elapsed at the first draw, ms; -1 until then
 

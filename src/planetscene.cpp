@@ -44,6 +44,9 @@ PlanetScene::PlanetScene() : moonTexture(0), cloudTexture(0), quadric(nullptr), 
 
 PlanetScene::~PlanetScene()
 {
+    // Unlike a texture, a quadric is plain heap memory that no context teardown frees.
+    if (quadric)
+        gluDeleteQuadric(quadric);
 }
 
 void PlanetScene::setup()
