@@ -30,11 +30,10 @@ void writeCoreFire(const std::string& path)
             const float radius = std::sqrt(x * x + y * y);
             const float angle = std::atan2(y, x) / (2 * PI) + 0.5f;
             // Tongues: noise round the centre, stretched outwards, so flames point away from it.
-            const float tongues = fractalNoise(angle * 12, radius * 3, 12, 4, 811);
+            const float tongues = fractalNoise(angle * 24, radius * 2, 24, 4, 811);
             const float turbulence = fractalNoise(x * 6 + 6, y * 6 + 6, 12, 5, 823);
-            const float reach = 0.75f + 0.5f * (tongues - 0.5f) * 2;
-            float heat = 1.0f - radius / reach + 0.35f * (turbulence - 0.5f);
-            heat = clamp01(heat * 1.3f);
+            const float reach = 1.05f + 0.6f * (tongues - 0.5f);
+            const float heat = clamp01(1.2f * std::pow(clamp01(1.0f - radius / reach), 0.7f) + 0.4f * (turbulence - 0.5f));
             const float edge = smoothstep(1.0f, 0.88f, std::max(std::fabs(x), std::fabs(y)));
             float rgb[3];
             fireColour(heat, rgb);
