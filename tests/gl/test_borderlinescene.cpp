@@ -6,28 +6,13 @@
 #include "borderlinescene.h"
 #include "glrecorder.h"
 #include "random.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 300000;  // show time at which the timeline makes the scene current
 
-struct BorderlineSceneTest : ::testing::Test {
-    BorderlineSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
+struct BorderlineSceneTest : SceneFixture<BorderlineScene> {
     // The X the scene computes for particle i with base x at show time e.
     static float swayedX(float baseX, int e, int i)
     {
@@ -53,10 +38,6 @@ struct BorderlineSceneTest : ::testing::Test {
             n += primitive.mode == GL_QUADS && primitive.texture == texture;
         return n;
     }
-
-    SceneFolder folder;
-    BorderlineScene scene;
-    Tempo tempo;
 };
 }
 

@@ -6,28 +6,13 @@
 #include "glrecorder.h"
 #include "planetscene.h"
 #include "random.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 116000;  // show time at which the timeline makes the scene current
 
-struct PlanetSceneTest : ::testing::Test {
-    PlanetSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
+struct PlanetSceneTest : SceneFixture<PlanetScene> {
     // The arguments of every call named name in the last frame, in call order. Translations come
     // as the moon's, the 4000 chunks', then the teddy's once it flies.
     std::vector<std::vector<double>> argsOf(const char* name) const
@@ -37,10 +22,6 @@ struct PlanetSceneTest : ::testing::Test {
             all.push_back(call.args);
         return all;
     }
-
-    SceneFolder folder;
-    PlanetScene scene;
-    Tempo tempo;
 };
 
 std::size_t countPrimitives(GLenum mode)

@@ -3,33 +3,14 @@
 
 #include "glrecorder.h"
 #include "random.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "seaweedscene.h"
 #include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 380000;  // show time at which the timeline makes the scene current
 
-struct SeaweedSceneTest : ::testing::Test {
-    SeaweedSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
-    SceneFolder folder;
-    SeaweedScene scene;
-    Tempo tempo;
-};
+using SeaweedSceneTest = SceneFixture<SeaweedScene>;
 
 void expectSameNodes(const Strand& a, const Strand& b)
 {

@@ -5,33 +5,14 @@
 
 #include "glrecorder.h"
 #include "random.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "stormscene.h"
 #include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 340000;  // show time at which the timeline makes the scene current
 
-struct StormSceneTest : ::testing::Test {
-    StormSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
-    SceneFolder folder;
-    StormScene scene;
-    Tempo tempo;
-};
+using StormSceneTest = SceneFixture<StormScene>;
 }
 
 TEST_F(StormSceneTest, FlakesTakeZThenXThenYFromTheSequenceSeededWithThousand)
