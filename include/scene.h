@@ -15,3 +15,7 @@ public:
     // and sets every GL state it needs: the overlay pass leaves depth, blend and texture off.
     virtual void draw(Tempo& tempo) = 0;
 };
+
+// The animated scenes' shared setup: a 4:3 perspective projection (fovy in degrees, near and far
+// planes in world units), identity model-view left selected, and the show's dark brown clear colour.
+void setupSceneCamera(double fovyDegrees, double zNear, double zFar);

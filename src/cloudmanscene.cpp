@@ -77,12 +77,7 @@ CloudmanScene::~CloudmanScene()
 
 void CloudmanScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.3333333333333333, 1.0, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(60.0, 1.0, 200.0);
     startTime = -1;
 }
 

@@ -87,12 +87,7 @@ CoreScene::~CoreScene()
 
 void CoreScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.3333333333333333, 1.0, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(60.0, 1.0, 200.0);
     lastTime = -1;
 }
 

@@ -80,12 +80,7 @@ GalaxyScene::~GalaxyScene()
 
 void GalaxyScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60, 1.3333333333333333, 0.01, 100);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(60, 0.01, 100);
     glPointSize(3);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);

@@ -51,12 +51,7 @@ PlanetScene::~PlanetScene()
 
 void PlanetScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60, 1.3333333333333333, 1, 200);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(60, 1, 200);
     glPointSize(1);
 }
 

@@ -134,12 +134,7 @@ SeaweedScene::~SeaweedScene()
 
 void SeaweedScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(70.0, 1.3333333333333333, 1.0, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(70.0, 1.0, 200.0);
     glPointSize(3.0f);
     glLineWidth(2.0f);
     glEnable(GL_FOG);

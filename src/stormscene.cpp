@@ -24,12 +24,7 @@ StormScene::~StormScene()
 
 void StormScene::setup()
 {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, 1.3333333333333333, 1.0, 200.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    setupSceneCamera(60.0, 1.0, 200.0);
     glPointSize(6.0f);
     // Linear fog towards the default black fades the far water.
     glEnable(GL_FOG);
