@@ -6,29 +6,14 @@
 #include "corescene.h"
 #include "glrecorder.h"
 #include "random.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "seaweedscene.h"
 #include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 420000;  // show time at which the timeline makes the scene current (beat 840)
 
-struct CoreSceneTest : ::testing::Test {
-    CoreSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
+struct CoreSceneTest : SceneFixture<CoreScene> {
     // The shell: the first triangle batch of the frame.
     const glrec::Primitive& shellBatch() const
     {
@@ -45,10 +30,6 @@ struct CoreSceneTest : ::testing::Test {
             n += primitive.mode == GL_TRIANGLES && primitive.texture == scene.rayTexture && primitive.textured;
         return n;
     }
-
-    SceneFolder folder;
-    CoreScene scene;
-    Tempo tempo;
 };
 }
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "glrecorder.h"
-#include "scenefolder.h"
+#include "scenefixture.h"
 #include "tempo.h"
 #include "wormholescene.h"
 
@@ -13,22 +13,7 @@ constexpr std::size_t TEDDIES = 40;
 constexpr std::size_t PRIMITIVES_PER_RING = 61;  // 30 polygons, 30 outlines, one circle of points
 constexpr double PEAK_AT_098 = 0.277836712032933;  // 2^(-1 / (8 * 0.51^4)): the pulse where v = 0.98
 
-struct WormholeSceneTest : ::testing::Test {
-    WormholeSceneTest() : tempo(120, 0)
-    {
-        glrec::reset();
-        glrec::setClock(0);
-        tempo.start();
-        scene.setup();
-    }
-
-    void drawAt(int showMs)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
-    }
-
+struct WormholeSceneTest : SceneFixture<WormholeScene> {
     const glrec::Primitive& ringPart(int ring, int part) const
     {
         return glrec::primitives().at(TEDDIES + ring * PRIMITIVES_PER_RING + part);
@@ -39,10 +24,6 @@ struct WormholeSceneTest : ::testing::Test {
     {
         return (ringPart(ring, 0).vertices[0].y - ringPart(ring, 30).vertices[0].y) / 2;
     }
-
-    SceneFolder folder;
-    WormholeScene scene;
-    Tempo tempo;
 };
 
 void expectColour(const glrec::Vertex& v, double r, double g, double b, double a)
