@@ -2,7 +2,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "boardregions.h"
 #include "gl.h"
 #include "scene.h"
 
@@ -14,5 +16,13 @@ public:
     void setup() override;
     void draw(Tempo& tempo) override;
 
-    GLuint texture;  // the card's image; lives until the GL context ends
+    ImageAlpha alpha;  // where the image is transparent; filled before texture
+    GLuint texture;    // the card's image; lives until the GL context ends
+
+private:
+    // The screen rectangles the card can reach in the current viewport, worked out once per size.
+    const std::vector<ScreenRect>& regions();
+    std::vector<ScreenRect> cachedRegions;
+    GLint regionsViewport[4] = {0, 0, 0, 0};
+    bool regionsValid = false;
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "gl.h"
 
@@ -10,3 +11,14 @@
 // top row lands at t = 0. Needs a current GL context; call only while loading, never per frame.
 // Throws "Unable to load: " + fileName when the file cannot be decoded.
 GLuint loadTexture(const std::string& fileName);
+
+// An image's alpha channel, top row first.
+struct ImageAlpha {
+    int width = 0;
+    int height = 0;
+    std::vector<unsigned char> values;  // width * height
+};
+
+// As above, and hands back the image's alpha channel as decoded (1-bit and opaque formats read as
+// 0 or 255) for callers that want to know where the picture is empty.
+GLuint loadTexture(const std::string& fileName, ImageAlpha& alpha);

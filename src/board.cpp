@@ -1,12 +1,19 @@
 // board.cpp -- title cards: one image drawn as a shimmering ring of twenty faint additive copies.
 #include "board.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "boardregions.h"
 #include "tempo.h"
 #include "util.h"
 
-Board::Board(const std::string& imageFile) : texture(loadTexture(imageFile))
+namespace {
+// The quad every copy is drawn on, and how far the ring ever moves a copy: k <= 1 and cos u <= 1.
+const CardPlacement PLACEMENT = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
+}
+
+Board::Board(const std::string& imageFile) : texture(loadTexture(imageFile, alpha))
 {
 }
 
@@ -36,15 +43,39 @@ void Board::draw(Tempo& tempo)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(0.6f, 0.3f, 0.1f, 0.2f);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glBegin(GL_QUADS);
-        for (int i = 0; i < 20; ++i) {
-            const double a = i * 0.6283185307;  // a tenth of a turn: twice round the circle
-            const float dx = static_cast<float>(std::cos(a) * r);
-            const float dy = static_cast<float>(std::sin(a) * r);
-            glTexCoord2f(0.0f, 1.0f); glVertex3f(dx - 0.95f, dy - 0.7f, 0.0f);
-            glTexCoord2f(1.0f, 1.0f); glVertex3f(dx + 0.95f, dy - 0.7f, 0.0f);
-            glTexCoord2f(1.0f, 0.0f); glVertex3f(dx + 0.95f, dy + 0.7f, 0.0f);
-            glTexCoord2f(0.0f, 0.0f); glVertex3f(dx - 0.95f, dy + 0.7f, 0.0f);
-        }
-    glEnd();
+
+    float dx[20], dy[20];
+    for (int i = 0; i < 20; ++i) {
+        const double a = i * 0.6283185307;  // a tenth of a turn: twice round the circle
+        dx[i] = static_cast<float>(std::cos(a) * r);
+        dy[i] = static_cast<float>(std::sin(a) * r);
+    }
+
+    // All twenty copies, once inside each region where the card shows anything: every pixel still
+    // gets its copies in the same order, and the empty rest (most of the card) costs nothing.
+    glEnable(GL_SCISSOR_TEST);
+    for (const ScreenRect& region : regions()) {
+        glScissor(region.x, region.y, region.width, region.height);
+        glBegin(GL_QUADS);
+            for (int i = 0; i < 20; ++i) {
+                glTexCoord2f(0.0f, 1.0f); glVertex3f(dx[i] - 0.95f, dy[i] - 0.7f, 0.0f);
+                glTexCoord2f(1.0f, 1.0f); glVertex3f(dx[i] + 0.95f, dy[i] - 0.7f, 0.0f);
+                glTexCoord2f(1.0f, 0.0f); glVertex3f(dx[i] + 0.95f, dy[i] + 0.7f, 0.0f);
+                glTexCoord2f(0.0f, 0.0f); glVertex3f(dx[i] - 0.95f, dy[i] + 0.7f, 0.0f);
+            }
+        glEnd();
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+const std::vector<ScreenRect>& Board::regions()
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    if (!regionsValid || !std::equal(viewport, viewport + 4, regionsViewport)) {
+        cachedRegions = boardRegions(alpha, PLACEMENT, viewport[0], viewport[1], viewport[2], viewport[3]);
+        std::copy(viewport, viewport + 4, regionsViewport);
+        regionsValid = true;
+    }
+    return cachedRegions;
 }

@@ -110,14 +110,18 @@ void Demo::drawOverlays()
     float c = blobLevel(tempo->elapsed(), 0.0006139520526675786);
     glColor4f(c, c, c, 1.0f);
     glBindTexture(GL_TEXTURE_2D, blobTexture);
+    // Half the time a blob's level is not above 0: its colour clamps to black and adding it would
+    // change no pixel, yet it covers most of the screen, so it is not drawn then.
     const float blobA[4][4] = {{0, 0, -0.5f, -1}, {1, 0, 2, -1}, {1, 1, 2, 2}, {0, 1, -0.5f, 2}};
-    texturedQuad(blobA);
+    if (c > 0)
+        texturedQuad(blobA);
 
     c = blobLevel(tempo->elapsed(), 0.0004817285369163536);
     glColor4f(c, c, c, 1.0f);
     glBindTexture(GL_TEXTURE_2D, blobTexture);
     const float blobB[4][4] = {{0, 0, 0.5f, 1}, {1, 0, -2, 1}, {1, 1, -2, -2}, {0, 1, 0.5f, -2}};
-    texturedQuad(blobB);
+    if (c > 0)
+        texturedQuad(blobB);
 
     if ((tempo->elapsed() / 2137) % 2 == 1) {
         const float x = static_cast<float>(0.8 * std::sin(tempo->elapsed() * 0.001) +

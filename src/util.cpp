@@ -6,7 +6,9 @@
 
 #include "exception.h"
 
-GLuint loadTexture(const std::string& fileName)
+namespace {
+
+GLuint load(const std::string& fileName, ImageAlpha* alpha)
 {
     SDL_Surface* loaded = IMG_Load(fileName.c_str());
     if (!loaded)
@@ -21,6 +23,17 @@ GLuint loadTexture(const std::string& fileName)
     if (!converted)
         THROW_EXCEPTION("Unable to load: " + fileName);
 
+    if (alpha) {
+        alpha->width = converted->w;
+        alpha->height = converted->h;
+        alpha->values.resize(static_cast<std::size_t>(converted->w) * converted->h);
+        for (int y = 0; y < converted->h; ++y) {
+            const unsigned char* row = static_cast<const unsigned char*>(converted->pixels) + y * converted->pitch;
+            for (int x = 0; x < converted->w; ++x)
+                alpha->values[static_cast<std::size_t>(y) * converted->w + x] = row[4 * x + 3];
+        }
+    }
+
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -29,4 +42,16 @@ GLuint loadTexture(const std::string& fileName)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     SDL_FreeSurface(converted);
     return name;
+}
+
+}  // namespace
+
+GLuint loadTexture(const std::string& fileName)
+{
+    return load(fileName, nullptr);
+}
+
+GLuint loadTexture(const std::string& fileName, ImageAlpha& alpha)
+{
+    return load(fileName, &alpha);
 }

@@ -1,6 +1,7 @@
 // glrecorder.cpp -- the recording GL/GLU stand-in: logs each call and models the state tests read.
 #include "glrecorder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <initializer_list>
@@ -49,6 +50,7 @@ struct State {
     float normal[3] = {0, 0, 1};
     GLuint texture = 0;
     GLuint nextTexture = 1;
+    GLint scissor[4] = {0, 0, 1024, 768};
     GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
     bool depthWrites = true;
     const GLvoid* vertexPointer = nullptr;
@@ -99,7 +101,10 @@ Vertex currentVertex(float x, float y, float z)
 void beginPrimitive(GLenum mode)
 {
     State& s = state();
-    s.primitives.push_back(Primitive{mode, s.texture, s.enabled.count(GL_TEXTURE_2D) > 0, {}});
+    Primitive p{mode, s.texture, s.enabled.count(GL_TEXTURE_2D) > 0, {}};
+    p.scissored = s.enabled.count(GL_SCISSOR_TEST) > 0;
+    std::copy(s.scissor, s.scissor + 4, p.scissor);
+    s.primitives.push_back(p);
 }
 
 // One element of the client arrays, as glArrayElement would send it.
@@ -237,6 +242,12 @@ void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
 void glClearDepth(GLclampd depth) { record("glClearDepth", {depth}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
+void glScissor(GLint x, GLint y, GLsizei w, GLsizei h)
+{
+    record("glScissor", {double(x), double(y), double(w), double(h)});
+    const GLint box[4] = {x, y, w, h};
+    std::copy(box, box + 4, glrec::state().scissor);
+}
 void glFogi(GLenum pname, GLint param) { record("glFogi", {double(pname), double(param)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
 void glFogfv(GLenum pname, const GLfloat* params)

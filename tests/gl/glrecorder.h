@@ -31,6 +31,8 @@ struct Primitive {
     GLuint texture;               // bound to GL_TEXTURE_2D when the batch began
     bool textured;                // GL_TEXTURE_2D enabled when the batch began
     std::vector<Vertex> vertices;
+    bool scissored = false;       // GL_SCISSOR_TEST enabled when the batch began
+    GLint scissor[4] = {0, 0, 0, 0};  // the scissor box then: x, y, width, height
 };
 
 void reset();  // clears the log and restores the initial GL state

@@ -105,8 +105,12 @@ TEST_F(ShellDrawing, BoardDrawsTwentyAdditiveCopiesOnARingThatShrinksWithTime)
         glrec::setClock(ms);
         board.draw(tempo);
         const auto& primitives = glrec::primitives();
-        EXPECT_EQ(primitives.size(), 1u);
-        return primitives.empty() ? glrec::Primitive{} : primitives[0];
+        EXPECT_EQ(primitives.size(), 1u);  // an opaque card: one region, the whole quad
+        EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST));
+        if (primitives.empty())
+            return glrec::Primitive{};
+        EXPECT_TRUE(primitives[0].scissored);
+        return primitives[0];
     };
 
     const glrec::Primitive atStart = drawAt(0);
@@ -145,6 +149,35 @@ TEST_F(ShellDrawing, BoardDrawsTwentyAdditiveCopiesOnARingThatShrinksWithTime)
     const glrec::Primitive again = drawAt(0);
     for (std::size_t i = 0; i < 80; ++i)
         EXPECT_EQ(again.vertices[i].x, atStart.vertices[i].x);
+}
+
+TEST_F(ShellDrawing, ARealCardIsDrawnOnlyWhereItShowsAnythingWithEveryCopyInEachRegion)
+{
+    Board board(std::string(SHOW_DIR) + "/titleboard.png");
+    Tempo tempo(120, 0);
+    tempo.start();
+    glrec::reset();
+    glrec::setClock(1000);
+    board.draw(tempo);
+
+    const auto& primitives = glrec::primitives();
+    ASSERT_GT(primitives.size(), 1u);
+    long area = 0;
+    for (const auto& p : primitives) {
+        ASSERT_TRUE(p.scissored);
+        area += long(p.scissor[2]) * p.scissor[3];
+        // Each region gets all twenty copies, in the same order as every other region.
+        ASSERT_EQ(p.vertices.size(), 80u);
+        for (std::size_t i = 0; i < 80; ++i) {
+            EXPECT_EQ(p.vertices[i].x, primitives[0].vertices[i].x);
+            EXPECT_EQ(p.vertices[i].y, primitives[0].vertices[i].y);
+            EXPECT_EQ(p.vertices[i].s, primitives[0].vertices[i].s);
+        }
+    }
+    // The title's words and emblem fill well under half of the quad's 973 x 538 pixels.
+    EXPECT_LT(area, 973L * 538 / 2);
+    EXPECT_GT(area, 973L * 538 / 20);
+    EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST));
 }
 
 TEST_F(ShellDrawing, LoadingBarGrowsFromTheCentreBehindTheImage)
@@ -221,25 +254,32 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirst)
     EXPECT_EQ(lineQuads(6411), 2u);   // both on: 6411 / 2137 = 3, 6411 / 5422 = 1
 }
 
-TEST_F(ShellDrawing, OverlayBlobsAreCappedAndDarkInTheNegativeHalf)
+TEST_F(ShellDrawing, OverlayBlobsAreCappedAndLeftOutWhileDark)
 {
     OverlayDemo fixture;
     for (int ms = 0; ms < 26000; ms += 250) {
         glrec::reset();
         glrec::setClock(ms);
         fixture.demo.drawOverlays();
+        // A blob whose level is not above 0 would add black: it is left out.
+        const double expectedA = 0.6 * std::sin(ms * 0.0006139520526675786);
+        const double expectedB = 0.6 * std::sin(ms * 0.0004817285369163536);
         const auto blobs = quadsWithTexture(14);
-        ASSERT_EQ(blobs.size(), 2u);
+        ASSERT_EQ(blobs.size(), std::size_t(expectedA > 0) + std::size_t(expectedB > 0)) << ms;
         for (const auto& blob : blobs) {
             EXPECT_LE(blob.vertices[0].r, 0.4f);
+            EXPECT_GT(blob.vertices[0].r, 0.0f);
             EXPECT_EQ(blob.vertices[0].a, 1.0f);
         }
-        const double expectedA = 0.6 * std::sin(ms * 0.0006139520526675786);
-        if (expectedA < 0.4) {
+        if (expectedA > 0 && expectedA < 0.4) {
+            EXPECT_EQ(blobs[0].vertices[0].x, -0.5f);
             EXPECT_NEAR(blobs[0].vertices[0].r, expectedA, 1e-6);
         }
     }
     // Blob A's corners: texture (0, 0) at (-0.5, -1), spanning right and up.
+    glrec::reset();
+    glrec::setClock(2000);
+    fixture.demo.drawOverlays();
     const auto blobA = quadsWithTexture(14)[0];
     EXPECT_EQ(blobA.vertices[0].x, -0.5f);
     EXPECT_EQ(blobA.vertices[2].x, 2.0f);

@@ -1,0 +1,143 @@
+// boardregions.cpp -- the screen rectangles a title card can reach, from its alpha channel.
+#include "boardregions.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const int TEXEL_CELL = 8;    // image pixels per side of a coverage cell
+const int SCREEN_CELL = 16;  // window pixels per side of a screen cell
+// How far, in texels of the largest power of two not above the image size, a sample can reach
+// from its texel: bilinear filtering of mip levels up to 3 (a card is shown near 1:1, so only
+// levels 0 and 1 are ever read) and the rescaling gluBuild2DMipmaps does for other sizes.
+const double FILTER_REACH = 16;
+
+int powerOfTwoAtMost(int n)
+{
+    int p = 1;
+    while (p * 2 <= n)
+        p *= 2;
+    return p;
+}
+
+// An interval of texture coordinates, widened by reach, as at most two intervals inside [0, 1]:
+// a repeating texture samples the far edge for coordinates just outside.
+int wrapInterval(double from, double to, double reach, double out[2][2])
+{
+    from -= reach;
+    to += reach;
+    if (to - from >= 1) {
+        out[0][0] = 0;
+        out[0][1] = 1;
+        return 1;
+    }
+    int n = 0;
+    out[n][0] = std::max(from, 0.0);
+    out[n][1] = std::min(to, 1.0);
+    ++n;
+    if (from < 0) {
+        out[n][0] = from + 1;
+        out[n][1] = 1;
+        ++n;
+    } else if (to > 1) {
+        out[n][0] = 0;
+        out[n][1] = to - 1;
+        ++n;
+    }
+    return n;
+}
+
+}  // namespace
+
+std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacement& placement, int viewportX,
+                                     int viewportY, int viewportWidth, int viewportHeight)
+{
+    std::vector<ScreenRect> rects;
+    if (alpha.width <= 0 || alpha.height <= 0 || viewportWidth <= 0 || viewportHeight <= 0 ||
+        alpha.values.size() < static_cast<std::size_t>(alpha.width) * alpha.height)
+        return rects;
+
+    const int cellColumns = (alpha.width + TEXEL_CELL - 1) / TEXEL_CELL;
+    const int cellRows = (alpha.height + TEXEL_CELL - 1) / TEXEL_CELL;
+    std::vector<unsigned char> liveCell(static_cast<std::size_t>(cellColumns) * cellRows, 0);
+    for (int y = 0; y < alpha.height; ++y)
+        for (int x = 0; x < alpha.width; ++x)
+            if (alpha.values[static_cast<std::size_t>(y) * alpha.width + x] != 0)
+                liveCell[static_cast<std::size_t>(y / TEXEL_CELL) * cellColumns + x / TEXEL_CELL] = 1;
+
+    const int screenColumns = (viewportWidth + SCREEN_CELL - 1) / SCREEN_CELL;
+    const int screenRows = (viewportHeight + SCREEN_CELL - 1) / SCREEN_CELL;
+    std::vector<unsigned char> liveScreen(static_cast<std::size_t>(screenColumns) * screenRows, 0);
+
+    const double reachS = FILTER_REACH / powerOfTwoAtMost(alpha.width);
+    const double reachT = FILTER_REACH / powerOfTwoAtMost(alpha.height);
+    const double width = placement.right - placement.left;
+    const double height = placement.top - placement.bottom;
+    // Marks the screen cells under a box given in window pixels, one pixel wider on every side
+    // than the exact box so that rounding cannot lose a fragment.
+    auto mark = [&](double x0, double x1, double y0, double y1) {
+        const int cx0 = std::max(0, static_cast<int>(std::floor(x0 - 1)) / SCREEN_CELL);
+        const int cx1 = std::min(screenColumns - 1, static_cast<int>(std::ceil(x1 + 1)) / SCREEN_CELL);
+        const int cy0 = std::max(0, static_cast<int>(std::floor(y0 - 1)) / SCREEN_CELL);
+        const int cy1 = std::min(screenRows - 1, static_cast<int>(std::ceil(y1 + 1)) / SCREEN_CELL);
+        for (int cy = cy0; cy <= cy1; ++cy)
+            for (int cx = cx0; cx <= cx1; ++cx)
+                liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx] = 1;
+    };
+
+    for (int cy = 0; cy < cellRows; ++cy) {
+        for (int cx = 0; cx < cellColumns; ++cx) {
+            if (!liveCell[static_cast<std::size_t>(cy) * cellColumns + cx])
+                continue;
+            double s[2][2], t[2][2];
+            const int ns = wrapInterval(double(cx) * TEXEL_CELL / alpha.width,
+                                        double(std::min((cx + 1) * TEXEL_CELL, alpha.width)) / alpha.width, reachS, s);
+            const int nt = wrapInterval(double(cy) * TEXEL_CELL / alpha.height,
+                                        double(std::min((cy + 1) * TEXEL_CELL, alpha.height)) / alpha.height, reachT, t);
+            for (int i = 0; i < ns; ++i) {
+                for (int j = 0; j < nt; ++j) {
+                    // Texture to device coordinates (t = 0 at the top), every copy's offset included.
+                    const double left = placement.left + s[i][0] * width - placement.maxShift;
+                    const double right = placement.left + s[i][1] * width + placement.maxShift;
+                    const double bottom = placement.top - t[j][1] * height - placement.maxShift;
+                    const double top = placement.top - t[j][0] * height + placement.maxShift;
+                    // Device coordinates to pixels relative to the viewport's corner.
+                    mark((left + 1) / 2 * viewportWidth, (right + 1) / 2 * viewportWidth,
+                         (bottom + 1) / 2 * viewportHeight, (top + 1) / 2 * viewportHeight);
+                }
+            }
+        }
+    }
+
+    // Runs of live cells along each row; a run that repeats the one below it extends that rectangle.
+    std::vector<std::size_t> open;  // rectangles that reach the row below, by index
+    for (int cy = 0; cy < screenRows; ++cy) {
+        std::vector<std::size_t> nowOpen;
+        const int y = cy * SCREEN_CELL;
+        const int h = std::min(SCREEN_CELL, viewportHeight - y);
+        for (int cx = 0; cx < screenColumns;) {
+            if (!liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx]) {
+                ++cx;
+                continue;
+            }
+            const int start = cx;
+            while (cx < screenColumns && liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx])
+                ++cx;
+            const int x = start * SCREEN_CELL;
+            const int w = std::min(cx * SCREEN_CELL, viewportWidth) - x;
+            auto below = std::find_if(open.begin(), open.end(), [&](std::size_t k) {
+                return rects[k].x == viewportX + x && rects[k].width == w;
+            });
+            if (below != open.end()) {
+                rects[*below].height += h;
+                nowOpen.push_back(*below);
+            } else {
+                rects.push_back({viewportX + x, viewportY + y, w, h});
+                nowOpen.push_back(rects.size() - 1);
+            }
+        }
+        open.swap(nowOpen);
+    }
+    return rects;
+}

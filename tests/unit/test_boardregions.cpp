@@ -1,0 +1,139 @@
+// test_boardregions.cpp -- the screen rectangles a title card is drawn in must hold every pixel
+// where any copy can sample a texel that is not transparent, each exactly once.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "boardregions.h"
+
+namespace {
+
+const CardPlacement CARD = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
+
+ImageAlpha transparent(int width, int height)
+{
+    ImageAlpha alpha;
+    alpha.width = width;
+    alpha.height = height;
+    alpha.values.assign(static_cast<std::size_t>(width) * height, 0);
+    return alpha;
+}
+
+int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
+{
+    int n = 0;
+    for (const ScreenRect& r : rects)
+        if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height)
+            ++n;
+    return n;
+}
+
+// True when bilinear sampling of mip level `level` at (s, t), with a repeating texture, reads a
+// texel whose block of the image holds any alpha.
+bool samplesAlpha(const ImageAlpha& alpha, int level, double s, double t)
+{
+    const int block = 1 << level;
+    const int w = std::max(1, alpha.width / block), h = std::max(1, alpha.height / block);
+    const int u0 = static_cast<int>(std::floor(s * w - 0.5)), v0 = static_cast<int>(std::floor(t * h - 0.5));
+    for (int v = v0; v <= v0 + 1; ++v) {
+        for (int u = u0; u <= u0 + 1; ++u) {
+            const int bu = ((u % w) + w) % w, bv = ((v % h) + h) % h;
+            for (int y = bv * block; y < (bv + 1) * block && y < alpha.height; ++y)
+                for (int x = bu * block; x < (bu + 1) * block && x < alpha.width; ++x)
+                    if (alpha.values[static_cast<std::size_t>(y) * alpha.width + x])
+                        return true;
+        }
+    }
+    return false;
+}
+
+// Walks every pixel of the viewport through every copy the ring can place (several radii, twenty
+// angles) and mip levels 0 to 2: a pixel that can see alpha must be in exactly one rectangle, and
+// no pixel may be in two.
+void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh)
+{
+    const std::vector<ScreenRect> rects = boardRegions(alpha, CARD, vx, vy, vw, vh);
+    int needed = 0;
+    for (int py = 0; py < vh; ++py) {
+        for (int px = 0; px < vw; ++px) {
+            const int holders = rectsHolding(rects, vx + px, vy + py);
+            ASSERT_LE(holders, 1) << "pixel " << px << "," << py << " would be drawn twice";
+            const double x = (px + 0.5) / vw * 2 - 1, y = (py + 0.5) / vh * 2 - 1;
+            bool sees = false;
+            for (double r : {0.0, 0.007, 0.02}) {
+                for (int i = 0; i < 20 && !sees; ++i) {
+                    const double dx = std::cos(i * 0.6283185307) * r, dy = std::sin(i * 0.6283185307) * r;
+                    const double s = (x - dx - CARD.left) / (CARD.right - CARD.left);
+                    const double t = (CARD.top - (y - dy)) / (CARD.top - CARD.bottom);
+                    if (s < 0 || s > 1 || t < 0 || t > 1)
+                        continue;
+                    for (int level = 0; level <= 2 && !sees; ++level)
+                        sees = samplesAlpha(alpha, level, s, t);
+                }
+            }
+            if (sees) {
+                ++needed;
+                ASSERT_EQ(holders, 1) << "pixel " << px << "," << py << " can show the card but is cut away";
+            }
+        }
+    }
+    EXPECT_GT(needed, 0);
+    for (const ScreenRect& r : rects) {
+        EXPECT_GE(r.x, vx);
+        EXPECT_GE(r.y, vy);
+        EXPECT_LE(r.x + r.width, vx + vw);
+        EXPECT_LE(r.y + r.height, vy + vh);
+    }
+}
+
+}  // namespace
+
+TEST(BoardRegions, ATransparentCardOrAnEmptyViewportNeedsNoDrawing)
+{
+    EXPECT_TRUE(boardRegions(transparent(64, 32), CARD, 0, 0, 1024, 768).empty());
+    ImageAlpha opaque = transparent(8, 8);
+    opaque.values.assign(64, 255);
+    EXPECT_TRUE(boardRegions(opaque, CARD, 0, 0, 0, 0).empty());
+    EXPECT_TRUE(boardRegions(ImageAlpha{}, CARD, 0, 0, 1024, 768).empty());
+    ImageAlpha short_ = opaque;
+    short_.values.resize(10);  // fewer values than the size claims: treated as nothing to draw
+    EXPECT_TRUE(boardRegions(short_, CARD, 0, 0, 1024, 768).empty());
+}
+
+TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
+{
+    // A lone texel, a text-like bar, and dots on every edge (seen across the wrap on the far side),
+    // at the card's own scale (slightly minified) and in an offset viewport.
+    ImageAlpha lone = transparent(256, 128);
+    lone.values[50 * 256 + 100] = 1;
+    expectCovered(lone, 0, 0, 256, 192);
+
+    ImageAlpha bar = transparent(256, 128);
+    for (int y = 60; y < 75; ++y)
+        for (int x = 40; x < 200; x += 3)
+            bar.values[y * 256 + x] = 200;
+    expectCovered(bar, 7, 5, 256, 192);
+
+    ImageAlpha edges = transparent(256, 128);
+    edges.values[0] = 255;
+    edges.values[64 * 256 + 255] = 255;
+    edges.values[127 * 256 + 30] = 255;
+    expectCovered(edges, 0, 0, 256, 192);
+
+    // An odd-sized image, magnified.
+    ImageAlpha odd = transparent(37, 21);
+    odd.values[10 * 37 + 18] = 9;
+    expectCovered(odd, 0, 0, 160, 120);
+}
+
+TEST(BoardRegions, AnOpaqueCardCoversItsWholeQuadInFewRectangles)
+{
+    ImageAlpha opaque = transparent(1024, 512);
+    opaque.values.assign(opaque.values.size(), 255);
+    const std::vector<ScreenRect> rects = boardRegions(opaque, CARD, 0, 0, 1024, 768);
+    // Whole rows of cells merge into one rectangle.
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_LE(rects[0].x, static_cast<int>((1 - 0.95 - 0.02) / 2 * 1024));
+    EXPECT_GE(rects[0].x + rects[0].width, static_cast<int>(std::ceil((1 + 0.95 + 0.02) / 2 * 1024)));
+    EXPECT_LE(rects[0].y, static_cast<int>((1 - 0.7 - 0.02) / 2 * 768));
+}
