@@ -6,12 +6,12 @@
 
 namespace {
 
-const int TEXEL_CELL = 8;    // image pixels per side of a coverage cell
-const int SCREEN_CELL = 16;  // window pixels per side of a screen cell
+const int TEXEL_CELL = 4;    // image pixels per side of a coverage cell
+const int SCREEN_CELL = 8;   // window pixels per side of a screen cell
 // How far, in texels of the largest power of two not above the image size, a sample can reach
 // from its texel: bilinear filtering of mip levels up to 3 (a card is shown near 1:1, so only
 // levels 0 and 1 are ever read) and the rescaling gluBuild2DMipmaps does for other sizes.
-const double FILTER_REACH = 16;
+const double FILTER_REACH = 8;
 
 int powerOfTwoAtMost(int n)
 {
