@@ -9,7 +9,8 @@
 #include "util.h"
 
 namespace {
-// The quad every copy is drawn on, and how far the ring ever moves a copy: k <= 1 and cos u <= 1.
+// The quad every copy is drawn on (before its ring offset), and how far the ring ever moves a copy:
+// k <= 1 and cos u <= 1.
 const CardPlacement PLACEMENT = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
 }
 
@@ -58,10 +59,10 @@ void Board::draw(Tempo& tempo)
         glScissor(region.x, region.y, region.width, region.height);
         glBegin(GL_QUADS);
             for (int i = 0; i < 20; ++i) {
-                glTexCoord2f(0.0f, 1.0f); glVertex3f(dx[i] - 0.95f, dy[i] - 0.7f, 0.0f);
-                glTexCoord2f(1.0f, 1.0f); glVertex3f(dx[i] + 0.95f, dy[i] - 0.7f, 0.0f);
-                glTexCoord2f(1.0f, 0.0f); glVertex3f(dx[i] + 0.95f, dy[i] + 0.7f, 0.0f);
-                glTexCoord2f(0.0f, 0.0f); glVertex3f(dx[i] - 0.95f, dy[i] + 0.7f, 0.0f);
+                glTexCoord2f(0.0f, 1.0f); glVertex3f(dx[i] + PLACEMENT.left, dy[i] + PLACEMENT.bottom, 0.0f);
+                glTexCoord2f(1.0f, 1.0f); glVertex3f(dx[i] + PLACEMENT.right, dy[i] + PLACEMENT.bottom, 0.0f);
+                glTexCoord2f(1.0f, 0.0f); glVertex3f(dx[i] + PLACEMENT.right, dy[i] + PLACEMENT.top, 0.0f);
+                glTexCoord2f(0.0f, 0.0f); glVertex3f(dx[i] + PLACEMENT.left, dy[i] + PLACEMENT.top, 0.0f);
             }
         glEnd();
     }
