@@ -1,6 +1,7 @@
 // board.h -- a full-screen title card drawn as a glowing ring of faint additive copies.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,9 @@ public:
     GLuint texture;    // the card's image; lives until the GL context ends
 
 private:
-    // The screen rectangles the card can reach in the current viewport, worked out once per size.
-    const std::vector<ScreenRect>& regions();
-    std::vector<ScreenRect> cachedRegions;
+    // The screen rectangles the card can reach in the current viewport with the ring at this radius,
+    // worked out once per viewport and step of radius.
+    const std::vector<ScreenRect>& regions(float radius);
+    std::map<float, std::vector<ScreenRect>> regionsByShift;
     GLint regionsViewport[4] = {0, 0, 0, 0};
-    bool regionsValid = false;
 };

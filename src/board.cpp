@@ -12,6 +12,8 @@ namespace {
 // The quad every copy is drawn on (before its ring offset), and how far the ring ever moves a copy:
 // k <= 1 and cos u <= 1.
 const CardPlacement PLACEMENT = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
+// Regions are kept for ring radii that halve from the largest down to this, about 0.1 pixel.
+const float SMALLEST_SHIFT = PLACEMENT.maxShift / 128;
 }
 
 Board::Board(const std::string& imageFile) : texture(loadTexture(imageFile, alpha))
@@ -55,7 +57,7 @@ void Board::draw(Tempo& tempo)
     // All twenty copies, once inside each region where the card shows anything: every pixel still
     // gets its copies in the same order, and the empty rest (most of the card) costs nothing.
     glEnable(GL_SCISSOR_TEST);
-    for (const ScreenRect& region : regions()) {
+    for (const ScreenRect& region : regions(r)) {
         glScissor(region.x, region.y, region.width, region.height);
         glBegin(GL_QUADS);
             for (int i = 0; i < 20; ++i) {
@@ -69,14 +71,24 @@ void Board::draw(Tempo& tempo)
     glDisable(GL_SCISSOR_TEST);
 }
 
-const std::vector<ScreenRect>& Board::regions()
+const std::vector<ScreenRect>& Board::regions(float radius)
 {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
-    if (!regionsValid || !std::equal(viewport, viewport + 4, regionsViewport)) {
-        cachedRegions = boardRegions(alpha, PLACEMENT, viewport[0], viewport[1], viewport[2], viewport[3]);
+    if (!std::equal(viewport, viewport + 4, regionsViewport)) {
+        regionsByShift.clear();
         std::copy(viewport, viewport + 4, regionsViewport);
-        regionsValid = true;
     }
-    return cachedRegions;
+    // The ring shrinks as the show goes on, and so do the margins it needs: the smallest of the
+    // halving steps that still holds this radius.
+    float shift = PLACEMENT.maxShift;
+    while (shift / 2 >= radius && shift / 2 >= SMALLEST_SHIFT)
+        shift /= 2;
+    auto found = regionsByShift.find(shift);
+    if (found == regionsByShift.end()) {
+        CardPlacement placement = PLACEMENT;
+        placement.maxShift = shift;
+        found = regionsByShift.emplace(shift, boardRegions(alpha, placement, viewport[0], viewport[1], viewport[2], viewport[3])).first;
+    }
+    return found->second;
 }

@@ -19,6 +19,14 @@ ImageAlpha transparent(int width, int height)
     return alpha;
 }
 
+long area(const std::vector<ScreenRect>& rects)
+{
+    long sum = 0;
+    for (const ScreenRect& r : rects)
+        sum += long(r.width) * r.height;
+    return sum;
+}
+
 int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
 {
     int n = 0;
@@ -50,9 +58,9 @@ bool samplesAlpha(const ImageAlpha& alpha, int level, double s, double t)
 // Walks every pixel of the viewport through every copy the ring can place (several radii, twenty
 // angles) and mip levels 0 to 2: a pixel that can see alpha must be in exactly one rectangle, and
 // no pixel may be in two.
-void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh)
+void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, const CardPlacement& card = CARD)
 {
-    const std::vector<ScreenRect> rects = boardRegions(alpha, CARD, vx, vy, vw, vh);
+    const std::vector<ScreenRect> rects = boardRegions(alpha, card, vx, vy, vw, vh);
     int needed = 0;
     for (int py = 0; py < vh; ++py) {
         for (int px = 0; px < vw; ++px) {
@@ -60,11 +68,11 @@ void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh)
             ASSERT_LE(holders, 1) << "pixel " << px << "," << py << " would be drawn twice";
             const double x = (px + 0.5) / vw * 2 - 1, y = (py + 0.5) / vh * 2 - 1;
             bool sees = false;
-            for (double r : {0.0, 0.007, 0.02}) {
+            for (double r : {0.0, card.maxShift / 3.0, double(card.maxShift)}) {
                 for (int i = 0; i < 20 && !sees; ++i) {
                     const double dx = std::cos(i * 0.6283185307) * r, dy = std::sin(i * 0.6283185307) * r;
-                    const double s = (x - dx - CARD.left) / (CARD.right - CARD.left);
-                    const double t = (CARD.top - (y - dy)) / (CARD.top - CARD.bottom);
+                    const double s = (x - dx - card.left) / (card.right - card.left);
+                    const double t = (card.top - (y - dy)) / (card.top - card.bottom);
                     if (s < 0 || s > 1 || t < 0 || t > 1)
                         continue;
                     for (int level = 0; level <= 2 && !sees; ++level)
@@ -119,6 +127,12 @@ TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
     edges.values[64 * 256 + 255] = 255;
     edges.values[127 * 256 + 30] = 255;
     expectCovered(edges, 0, 0, 256, 192);
+
+    // A ring that has shrunk, as on later cards: narrower margins, still every pixel.
+    CardPlacement still = CARD;
+    still.maxShift = 0.0025f;
+    expectCovered(bar, 0, 0, 256, 192, still);
+    EXPECT_LT(area(boardRegions(bar, still, 0, 0, 256, 192)), area(boardRegions(bar, CARD, 0, 0, 256, 192)));
 
     // An odd-sized image, magnified.
     ImageAlpha odd = transparent(37, 21);
