@@ -126,82 +126,124 @@ private:
     Clock::time_point lastShown;
 };
 
-}  // namespace
+// What one run will draw and keep, worked out from the options and the timeline before any frame.
+struct CapturePlan {
+    int entries = 0;                // timeline entries, without the terminating one
+    std::vector<int> captureTimes;  // show times (ms) to read back: --at times and sheet thumbnails
+    int firstEntry = 0;             // the entry playing starts at (earlier ones are fast-forwarded)
+    int startMs = 0;                // its start time (ms); frames step on from here
+    int lastMs = 0;                 // the last show time (ms) that may be drawn
+    double msPerFrame = 0;          // the virtual clock's step (ms)
+    int videoStartMs = 0;           // the first whole frame at or after --from (ms); the music starts there too
+    int videoDurationMs = 0;        // how long the video lasts (ms); 0 without --video
+};
 
-int runCapture(Demo& demo, const CaptureOptions& options)
+// Which frames to draw and read back, and where the video starts and ends.
+CapturePlan planCapture(const Demo& demo, const CaptureOptions& options)
 {
+    CapturePlan plan;
     const int showEnd = demo.timeline.back().start;
-    const int entries = static_cast<int>(demo.timeline.size()) - 1;  // without the terminating one
+    plan.entries = static_cast<int>(demo.timeline.size()) - 1;
     const bool wholeStretch = options.bench || !options.videoFile.empty();
 
-    // Which frames to read back: requested times and the middle of every entry for the sheet.
-    std::vector<int> captureTimes = options.frameTimes;
+    plan.captureTimes = options.frameTimes;
     if (!options.contactSheetFile.empty())
-        for (int i = 0; i < entries; ++i)
-            captureTimes.push_back(entryMiddle(demo, i));
-    std::sort(captureTimes.begin(), captureTimes.end());
-    captureTimes.erase(std::unique(captureTimes.begin(), captureTimes.end()), captureTimes.end());
+        for (int i = 0; i < plan.entries; ++i)
+            plan.captureTimes.push_back(entryMiddle(demo, i));
+    std::sort(plan.captureTimes.begin(), plan.captureTimes.end());
+    plan.captureTimes.erase(std::unique(plan.captureTimes.begin(), plan.captureTimes.end()), plan.captureTimes.end());
 
-    int lastMs = showEnd - 1;
+    plan.lastMs = showEnd - 1;
     if (options.toMs >= 0)
-        lastMs = std::min(lastMs, options.toMs - 1);
-    else if (!wholeStretch && !captureTimes.empty())
-        lastMs = std::min(lastMs, captureTimes.back());
+        plan.lastMs = std::min(plan.lastMs, options.toMs - 1);
+    else if (!wholeStretch && !plan.captureTimes.empty())
+        plan.lastMs = std::min(plan.lastMs, plan.captureTimes.back());
 
     const int fromMs = std::min(options.fromMs, showEnd - 1);
-    const int firstEntry = entryAt(demo, fromMs);
-    const int startMs = demo.timeline[firstEntry].start;
-    const double msPerFrame = 1000.0 / options.fps;
+    plan.firstEntry = entryAt(demo, fromMs);
+    plan.startMs = demo.timeline[plan.firstEntry].start;
+    plan.msPerFrame = 1000.0 / options.fps;
 
-    if (!options.frameTimes.empty())
-        mkdir(options.outDir.c_str(), 0755);
-
-    // The video starts at the first whole frame at or after fromMs; the music starts there too.
     long firstVideoFrame = 0;
-    while (startMs + static_cast<int>(firstVideoFrame * msPerFrame) < fromMs)
+    while (plan.startMs + static_cast<int>(firstVideoFrame * plan.msPerFrame) < fromMs)
         ++firstVideoFrame;
-    const int videoStartMs = startMs + static_cast<int>(firstVideoFrame * msPerFrame);
-    std::unique_ptr<VideoExport> video;
+    plan.videoStartMs = plan.startMs + static_cast<int>(firstVideoFrame * plan.msPerFrame);
     if (!options.videoFile.empty()) {
         long videoFrames = 0;
-        while (startMs + static_cast<int>((firstVideoFrame + videoFrames) * msPerFrame) <= lastMs)
+        while (plan.startMs + static_cast<int>((firstVideoFrame + videoFrames) * plan.msPerFrame) <= plan.lastMs)
             ++videoFrames;
-        const int durationMs = static_cast<int>(videoFrames * 1000 / options.fps);
-        video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", videoStartMs, durationMs));
+        plan.videoDurationMs = static_cast<int>(videoFrames * 1000 / options.fps);
     }
+    return plan;
+}
+
+// Where the frames go while the show plays: PNG files, the video pipe and the contact sheet.
+struct CaptureOutputs {
+    std::unique_ptr<VideoExport> video;
     std::unique_ptr<ContactSheet> sheet;
+    std::vector<unsigned char> rgb;  // the frame last read back, top row first
+};
+
+// Creates the frame folder and starts the video and the sheet the options ask for.
+void openOutputs(const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
+{
+    if (!options.frameTimes.empty())
+        mkdir(options.outDir.c_str(), 0755);
+    if (!options.videoFile.empty())
+        outputs.video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", plan.videoStartMs, plan.videoDurationMs));
     if (!options.contactSheetFile.empty())
-        sheet.reset(new ContactSheet(entries, 7));
+        outputs.sheet.reset(new ContactSheet(plan.entries, 7));
+}
 
-    Tempo::setTickSource(virtualTicks);
-    virtualNow = 0;
-    demo.startClockAndMusic(false);
-
-    // Fast-forward: every earlier entry still gets its setup and one frame, so the GL state a scene
-    // inherits from the ones before it is in place.
+// Every entry before the first one played still gets its setup and one frame, so the GL state a
+// scene inherits from the ones before it is in place.
+void fastForward(Demo& demo, int firstEntry)
+{
     for (int i = 0; i < firstEntry; ++i) {
         virtualNow = static_cast<std::uint32_t>(demo.timeline[i].start);
         demo.advanceTimeline();
         demo.drawFrame();
     }
+}
 
+// Reads the drawn frame back and hands it to whatever wants it: a PNG for an --at time, the
+// contact sheet in the middle of an entry, the video.
+void writeFrame(const Demo& demo, const CaptureOptions& options, int now, bool capture, bool toVideo, CaptureOutputs& outputs)
+{
+    if (!capture && !toVideo)
+        return;
+    readFrame(outputs.rgb);
+    if (capture) {
+        if (std::binary_search(options.frameTimes.begin(), options.frameTimes.end(), now))
+            writeFramePng(outputs.rgb, framePath(options.outDir, now));
+        const int entry = demo.currentEntry();
+        if (outputs.sheet && entry < static_cast<int>(demo.timeline.size()) - 1 && now == entryMiddle(demo, entry))
+            outputs.sheet->add(entry, outputs.rgb, std::to_string(entry) + "  " + entryName(entry) + "  " + clockText(now / 1000.0).substr(2));
+    }
+    if (toVideo)
+        outputs.video->write(outputs.rgb);
+}
+
+// Plays from the plan's first entry to its last time on the virtual clock, writing frames as it
+// goes; returns the wall time (ms) of every frame drawn, by timeline entry.
+std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
+{
     std::vector<std::vector<double>> frameMs(demo.timeline.size());
-    std::vector<unsigned char> rgb;
     std::size_t nextCapture = 0;
-    while (nextCapture < captureTimes.size() && captureTimes[nextCapture] < startMs)
+    while (nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < plan.startMs)
         ++nextCapture;
-    Progress progress(startMs, lastMs);
+    Progress progress(plan.startMs, plan.lastMs);
 
     long frame = 0;
     for (long drawn = 0;; ++drawn) {
-        int now = startMs + static_cast<int>(frame * msPerFrame);
+        int now = plan.startMs + static_cast<int>(frame * plan.msPerFrame);
         // A requested time between two frames gets a frame of its own (never sent to the video).
-        const bool extraFrame = nextCapture < captureTimes.size() && captureTimes[nextCapture] < now;
+        const bool extraFrame = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < now;
         if (extraFrame)
-            now = captureTimes[nextCapture];
+            now = plan.captureTimes[nextCapture];
         else
             ++frame;
-        if (now > lastMs || !demo.running)
+        if (now > plan.lastMs || !demo.running)
             break;
 
         virtualNow = static_cast<std::uint32_t>(now);
@@ -213,20 +255,11 @@ int runCapture(Demo& demo, const CaptureOptions& options)
         glFinish();
         double spent = msSince(began);
 
-        const bool capture = nextCapture < captureTimes.size() && captureTimes[nextCapture] == now;
-        const bool toVideo = video && !extraFrame && now >= videoStartMs;
-        if (capture || toVideo)
-            readFrame(rgb);
-        if (capture) {
-            if (std::binary_search(options.frameTimes.begin(), options.frameTimes.end(), now))
-                writeFramePng(rgb, framePath(options.outDir, now));
-            if (sheet && demo.currentEntry() < entries && now == entryMiddle(demo, demo.currentEntry()))
-                sheet->add(demo.currentEntry(), rgb, std::to_string(demo.currentEntry()) + "  " + entryName(demo.currentEntry()) + "  " +
-                                                          clockText(now / 1000.0).substr(2));
+        const bool capture = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] == now;
+        const bool toVideo = outputs.video && !extraFrame && now >= plan.videoStartMs;
+        writeFrame(demo, options, now, capture, toVideo, outputs);
+        if (capture)
             ++nextCapture;
-        }
-        if (toVideo)
-            video->write(rgb);
 
         const auto swapBegan = Clock::now();
         SDL_GL_SwapBuffers();
@@ -235,11 +268,33 @@ int runCapture(Demo& demo, const CaptureOptions& options)
         progress.update(now, drawn + 1);
     }
     progress.finish();
+    return frameMs;
+}
 
-    if (video)
-        video->finish();
-    if (sheet)
-        sheet->write(options.contactSheetFile);
+// Closes the video and writes the contact sheet.
+void finishOutputs(const CaptureOptions& options, CaptureOutputs& outputs)
+{
+    if (outputs.video)
+        outputs.video->finish();
+    if (outputs.sheet)
+        outputs.sheet->write(options.contactSheetFile);
+}
+
+}  // namespace
+
+int runCapture(Demo& demo, const CaptureOptions& options)
+{
+    const CapturePlan plan = planCapture(demo, options);
+    CaptureOutputs outputs;
+    openOutputs(options, plan, outputs);
+
+    Tempo::setTickSource(virtualTicks);
+    virtualNow = 0;
+    demo.startClockAndMusic(false);
+    fastForward(demo, plan.firstEntry);
+    const std::vector<std::vector<double>> frameMs = play(demo, options, plan, outputs);
+
+    finishOutputs(options, outputs);
     if (options.bench)
         printBench(frameMs, options.loadingMs);
     return 0;
