@@ -1,7 +1,6 @@
 // board.h -- a full-screen title card drawn as a glowing ring of faint additive copies.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -11,8 +10,9 @@
 
 class Board : public Scene {
 public:
-    explicit Board(const std::string& imageFile);  // throws "Unable to load: " + imageFile
-    ~Board() override;
+    // Works out where the card can show anything for the current viewport, which the show sets
+    // once before any card is built. Throws "Unable to load: " + imageFile.
+    explicit Board(const std::string& imageFile);
 
     void setup() override;
     void draw(Tempo& tempo) override;
@@ -20,10 +20,13 @@ public:
     ImageAlpha alpha;  // where the image is transparent; filled before texture
     GLuint texture;    // the card's image; lives until the GL context ends
 
+    // The ring's largest offset and its halvings, down to about 0.1 pixel.
+    static constexpr int SHIFT_STEPS = 8;
+
 private:
-    // The screen rectangles the card can reach in the current viewport with the ring at this radius,
-    // worked out once per viewport and step of radius.
-    const std::vector<ScreenRect>& regions(float radius);
-    std::map<float, std::vector<ScreenRect>> regionsByShift;
-    GLint regionsViewport[4] = {0, 0, 0, 0};
+    // The screen rectangles the card can reach with the ring at this radius.
+    const std::vector<ScreenRect>& regions(float radius) const;
+    // By step: the rectangles for a ring offset of at most the largest one / 2^step, all worked out
+    // at construction so that nothing is allocated while the show plays.
+    std::vector<ScreenRect> regionsByStep[SHIFT_STEPS];
 };

@@ -1,7 +1,6 @@
 // board.cpp -- title cards: one image drawn as a shimmering ring of twenty faint additive copies.
 #include "board.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "boardregions.h"
@@ -12,16 +11,17 @@ namespace {
 // The quad every copy is drawn on (before its ring offset), and how far the ring ever moves a copy:
 // k <= 1 and cos u <= 1.
 const CardPlacement PLACEMENT = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
-// Regions are kept for ring radii that halve from the largest down to this, about 0.1 pixel.
-const float SMALLEST_SHIFT = PLACEMENT.maxShift / 128;
 }
 
 Board::Board(const std::string& imageFile) : texture(loadTexture(imageFile, alpha))
 {
-}
-
-Board::~Board()
-{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    CardPlacement placement = PLACEMENT;
+    for (int step = 0; step < SHIFT_STEPS; ++step) {
+        regionsByStep[step] = boardRegions(alpha, placement, viewport[0], viewport[1], viewport[2], viewport[3]);
+        placement.maxShift /= 2;
+    }
 }
 
 void Board::setup()
@@ -71,24 +71,15 @@ void Board::draw(Tempo& tempo)
     glDisable(GL_SCISSOR_TEST);
 }
 
-const std::vector<ScreenRect>& Board::regions(float radius)
+const std::vector<ScreenRect>& Board::regions(float radius) const
 {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    if (!std::equal(viewport, viewport + 4, regionsViewport)) {
-        regionsByShift.clear();
-        std::copy(viewport, viewport + 4, regionsViewport);
-    }
     // The ring shrinks as the show goes on, and so do the margins it needs: the smallest of the
     // halving steps that still holds this radius.
+    int step = 0;
     float shift = PLACEMENT.maxShift;
-    while (shift / 2 >= radius && shift / 2 >= SMALLEST_SHIFT)
+    while (step + 1 < SHIFT_STEPS && shift / 2 >= radius) {
         shift /= 2;
-    auto found = regionsByShift.find(shift);
-    if (found == regionsByShift.end()) {
-        CardPlacement placement = PLACEMENT;
-        placement.maxShift = shift;
-        found = regionsByShift.emplace(shift, boardRegions(alpha, placement, viewport[0], viewport[1], viewport[2], viewport[3])).first;
+        ++step;
     }
-    return found->second;
+    return regionsByStep[step];
 }

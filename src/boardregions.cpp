@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -48,28 +49,33 @@ int wrapInterval(double from, double to, double reach, double out[2][2])
     return n;
 }
 
-}  // namespace
+// A coarse grid over the image: a cell is live when any of its texels has alpha above 0.
+struct CellGrid {
+    int columns, rows;
+    std::vector<unsigned char> live;  // columns * rows, 1 for live, row 0 at the top of the image
 
-std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacement& placement, int viewportX,
-                                     int viewportY, int viewportWidth, int viewportHeight)
+    CellGrid(int columns, int rows) : columns(columns), rows(rows), live(static_cast<std::size_t>(columns) * rows, 0) {}
+    bool isLive(int column, int row) const { return live[static_cast<std::size_t>(row) * columns + column] != 0; }
+    void setLive(int column, int row) { live[static_cast<std::size_t>(row) * columns + column] = 1; }
+};
+
+CellGrid liveTexelCells(const ImageAlpha& alpha)
 {
-    std::vector<ScreenRect> rects;
-    if (alpha.width <= 0 || alpha.height <= 0 || viewportWidth <= 0 || viewportHeight <= 0 ||
-        alpha.values.size() < static_cast<std::size_t>(alpha.width) * alpha.height)
-        return rects;
-
-    const int cellColumns = (alpha.width + TEXEL_CELL - 1) / TEXEL_CELL;
-    const int cellRows = (alpha.height + TEXEL_CELL - 1) / TEXEL_CELL;
-    std::vector<unsigned char> liveCell(static_cast<std::size_t>(cellColumns) * cellRows, 0);
+    CellGrid cells((alpha.width + TEXEL_CELL - 1) / TEXEL_CELL, (alpha.height + TEXEL_CELL - 1) / TEXEL_CELL);
     for (int y = 0; y < alpha.height; ++y)
         for (int x = 0; x < alpha.width; ++x)
             if (alpha.values[static_cast<std::size_t>(y) * alpha.width + x] != 0)
-                liveCell[static_cast<std::size_t>(y / TEXEL_CELL) * cellColumns + x / TEXEL_CELL] = 1;
+                cells.setLive(x / TEXEL_CELL, y / TEXEL_CELL);
+    return cells;
+}
 
-    const int screenColumns = (viewportWidth + SCREEN_CELL - 1) / SCREEN_CELL;
-    const int screenRows = (viewportHeight + SCREEN_CELL - 1) / SCREEN_CELL;
-    std::vector<unsigned char> liveScreen(static_cast<std::size_t>(screenColumns) * screenRows, 0);
-
+// The screen cells (SCREEN_CELL pixels a side, row 0 at the bottom of the viewport) that some copy
+// of a live texel cell can reach: its texels widened by the filter's reach, wrapped round the
+// repeating texture, placed on the quad and widened by the largest ring offset.
+CellGrid reachableScreenCells(const CellGrid& texelCells, const ImageAlpha& alpha, const CardPlacement& placement,
+                              int viewportWidth, int viewportHeight)
+{
+    CellGrid screen((viewportWidth + SCREEN_CELL - 1) / SCREEN_CELL, (viewportHeight + SCREEN_CELL - 1) / SCREEN_CELL);
     const double reachS = FILTER_REACH / powerOfTwoAtMost(alpha.width);
     const double reachT = FILTER_REACH / powerOfTwoAtMost(alpha.height);
     const double width = placement.right - placement.left;
@@ -78,17 +84,17 @@ std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacemen
     // than the exact box so that rounding cannot lose a fragment.
     auto mark = [&](double x0, double x1, double y0, double y1) {
         const int cx0 = std::max(0, static_cast<int>(std::floor(x0 - 1)) / SCREEN_CELL);
-        const int cx1 = std::min(screenColumns - 1, static_cast<int>(std::ceil(x1 + 1)) / SCREEN_CELL);
+        const int cx1 = std::min(screen.columns - 1, static_cast<int>(std::ceil(x1 + 1)) / SCREEN_CELL);
         const int cy0 = std::max(0, static_cast<int>(std::floor(y0 - 1)) / SCREEN_CELL);
-        const int cy1 = std::min(screenRows - 1, static_cast<int>(std::ceil(y1 + 1)) / SCREEN_CELL);
+        const int cy1 = std::min(screen.rows - 1, static_cast<int>(std::ceil(y1 + 1)) / SCREEN_CELL);
         for (int cy = cy0; cy <= cy1; ++cy)
             for (int cx = cx0; cx <= cx1; ++cx)
-                liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx] = 1;
+                screen.setLive(cx, cy);
     };
 
-    for (int cy = 0; cy < cellRows; ++cy) {
-        for (int cx = 0; cx < cellColumns; ++cx) {
-            if (!liveCell[static_cast<std::size_t>(cy) * cellColumns + cx])
+    for (int cy = 0; cy < texelCells.rows; ++cy) {
+        for (int cx = 0; cx < texelCells.columns; ++cx) {
+            if (!texelCells.isLive(cx, cy))
                 continue;
             double s[2][2], t[2][2];
             const int ns = wrapInterval(double(cx) * TEXEL_CELL / alpha.width,
@@ -109,20 +115,27 @@ std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacemen
             }
         }
     }
+    return screen;
+}
 
-    // Runs of live cells along each row; a run that repeats the one below it extends that rectangle.
+// Runs of live cells along each row as rectangles in window pixels; a run that repeats the one
+// below it extends that rectangle upwards.
+std::vector<ScreenRect> mergeIntoRectangles(const CellGrid& screen, int viewportX, int viewportY, int viewportWidth,
+                                            int viewportHeight)
+{
+    std::vector<ScreenRect> rects;
     std::vector<std::size_t> open;  // rectangles that reach the row below, by index
-    for (int cy = 0; cy < screenRows; ++cy) {
+    for (int cy = 0; cy < screen.rows; ++cy) {
         std::vector<std::size_t> nowOpen;
         const int y = cy * SCREEN_CELL;
         const int h = std::min(SCREEN_CELL, viewportHeight - y);
-        for (int cx = 0; cx < screenColumns;) {
-            if (!liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx]) {
+        for (int cx = 0; cx < screen.columns;) {
+            if (!screen.isLive(cx, cy)) {
                 ++cx;
                 continue;
             }
             const int start = cx;
-            while (cx < screenColumns && liveScreen[static_cast<std::size_t>(cy) * screenColumns + cx])
+            while (cx < screen.columns && screen.isLive(cx, cy))
                 ++cx;
             const int x = start * SCREEN_CELL;
             const int w = std::min(cx * SCREEN_CELL, viewportWidth) - x;
@@ -140,4 +153,17 @@ std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacemen
         open.swap(nowOpen);
     }
     return rects;
+}
+
+}  // namespace
+
+std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacement& placement, int viewportX,
+                                     int viewportY, int viewportWidth, int viewportHeight)
+{
+    if (alpha.width <= 0 || alpha.height <= 0 || viewportWidth <= 0 || viewportHeight <= 0 ||
+        alpha.values.size() < static_cast<std::size_t>(alpha.width) * alpha.height)
+        return {};
+    const CellGrid texelCells = liveTexelCells(alpha);
+    const CellGrid screen = reachableScreenCells(texelCells, alpha, placement, viewportWidth, viewportHeight);
+    return mergeIntoRectangles(screen, viewportX, viewportY, viewportWidth, viewportHeight);
 }
