@@ -54,6 +54,8 @@ public:
 
 private:
     void init();
+    void drawOverlayLight(float g);  // glow blobs and wandering lines, added on; g: this frame's random value
+    void drawOverlayShade(float g);  // letterbox mask and grain, multiplied in
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then

@@ -1,4 +1,4 @@
-// util.h -- image files into OpenGL textures.
+// util.h -- image files into OpenGL textures, and the textured quad the full-screen passes draw.
 #pragma once
 
 #include <string>
@@ -22,3 +22,6 @@ struct ImageAlpha {
 // As above, and hands back the image's alpha channel as decoded (1-bit and opaque formats read as
 // 0 or 255) for callers that want to know where the picture is empty.
 GLuint loadTexture(const std::string& fileName, ImageAlpha& alpha);
+
+// One textured quad at z = 0; corners given as (s, t, x, y) in the order they are sent.
+void texturedQuad(const float corners[4][4]);

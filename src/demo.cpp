@@ -99,12 +99,8 @@ void Demo::drawLoadingScreen()
     glEnable(GL_TEXTURE_2D);
     glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
     glBindTexture(GL_TEXTURE_2D, loadingTexture);
-    glBegin(GL_QUADS);
-        glTexCoord2f(0.0f, 1.0f); glVertex3f(-1.0f, -1.0f, 0.0f);
-        glTexCoord2f(0.0f, 0.0f); glVertex3f(-1.0f, 1.0f, 0.0f);
-        glTexCoord2f(0.7f, 0.0f); glVertex3f(1.0f, 1.0f, 0.0f);
-        glTexCoord2f(0.7f, 1.0f); glVertex3f(1.0f, -1.0f, 0.0f);
-    glEnd();
+    const float image[4][4] = {{0.0f, 1.0f, -1.0f, -1.0f}, {0.0f, 0.0f, -1.0f, 1.0f}, {0.7f, 0.0f, 1.0f, 1.0f}, {0.7f, 1.0f, 1.0f, -1.0f}};
+    texturedQuad(image);
     glDisable(GL_BLEND);
 
     if (screen)  // an Unloaded demo has no window to present to

@@ -4,6 +4,7 @@
 #include "demo.h"
 #include "matrix.h"
 #include "scene.h"
+#include "util.h"
 
 void Demo::run()
 {
@@ -61,20 +62,11 @@ void Demo::drawFrame()
 }
 
 namespace {
-// One full quad; corners given as (s, t, x, y) in the order they are sent, at z = 0.
-void texturedQuad(const float corners[4][4])
+// A full-height strip 0.03 wide at x, in the line texture, whose texture slides vertically by g.
+void wanderingLine(GLuint texture, float x, float g)
 {
-    glBegin(GL_QUADS);
-        for (int i = 0; i < 4; ++i) {
-            glTexCoord2f(corners[i][0], corners[i][1]);
-            glVertex3f(corners[i][2], corners[i][3], 0.0f);
-        }
-    glEnd();
-}
-
-// A full-height strip 0.03 wide at x whose texture slides vertically by g.
-void wanderingLine(float x, float g)
-{
+    glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, texture);
     const float corners[4][4] = {
         {0.0f, g, x, -1.0f}, {0.0f, g + 1.0f, x, 1.0f}, {1.0f, g + 1.0f, x + 0.03f, 1.0f}, {1.0f, g, x + 0.03f, -1.0f}};
     texturedQuad(corners);
@@ -87,6 +79,17 @@ float blobLevel(int t, double radiansPerMs)
     if (c > 0.4f)
         c = 0.4f;
     return c;
+}
+
+// A glow blob at the given level over the given corners. Half the time its level is not above 0:
+// its colour clamps to black and adding it would change no pixel, yet it covers most of the
+// screen, so it is not drawn then.
+void glowBlob(GLuint texture, float level, const float corners[4][4])
+{
+    glColor4f(level, level, level, 1.0f);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    if (level > 0)
+        texturedQuad(corners);
 }
 }
 
@@ -104,41 +107,42 @@ void Demo::drawOverlays()
     glPushMatrix();
     glLoadIdentity();
 
-    // Light: two slow glow blobs (periods 10234 ms and 13043 ms) and two wandering lines.
+    drawOverlayLight(g);
+    drawOverlayShade(g);
+
+    glDisable(GL_BLEND);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glDisable(GL_TEXTURE_2D);
+}
+
+void Demo::drawOverlayLight(float g)
+{
+    // Added on: two slow glow blobs (periods 10234 ms and 13043 ms) and two wandering lines.
     glBlendFunc(GL_ONE, GL_ONE);
 
-    float c = blobLevel(tempo->elapsed(), 0.0006139520526675786);
-    glColor4f(c, c, c, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, blobTexture);
-    // Half the time a blob's level is not above 0: its colour clamps to black and adding it would
-    // change no pixel, yet it covers most of the screen, so it is not drawn then.
     const float blobA[4][4] = {{0, 0, -0.5f, -1}, {1, 0, 2, -1}, {1, 1, 2, 2}, {0, 1, -0.5f, 2}};
-    if (c > 0)
-        texturedQuad(blobA);
-
-    c = blobLevel(tempo->elapsed(), 0.0004817285369163536);
-    glColor4f(c, c, c, 1.0f);
-    glBindTexture(GL_TEXTURE_2D, blobTexture);
+    glowBlob(blobTexture, blobLevel(tempo->elapsed(), 0.0006139520526675786), blobA);
     const float blobB[4][4] = {{0, 0, 0.5f, 1}, {1, 0, -2, 1}, {1, 1, -2, -2}, {0, 1, 0.5f, -2}};
-    if (c > 0)
-        texturedQuad(blobB);
+    glowBlob(blobTexture, blobLevel(tempo->elapsed(), 0.0004817285369163536), blobB);
 
-    if ((tempo->elapsed() / 2137) % 2 == 1) {
-        const float x = static_cast<float>(0.8 * std::sin(tempo->elapsed() * 0.001) +
-                                           0.1 * std::sin(tempo->elapsed() * 0.0033222591362126247));
-        glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, lineTexture);
-        wanderingLine(x, g);
-    }
-    if ((tempo->elapsed() / 5422) % 2 == 1) {
-        const float x = static_cast<float>(0.1 * std::sin(tempo->elapsed() * 0.0018832391713747645) +
-                                           0.8 * std::sin(tempo->elapsed() * 0.0005875440658049354));
-        glColor4f(0.2f, 0.2f, 0.2f, 1.0f);
-        glBindTexture(GL_TEXTURE_2D, lineTexture);
-        wanderingLine(x, g);
-    }
+    if ((tempo->elapsed() / 2137) % 2 == 1)
+        wanderingLine(lineTexture,
+                      static_cast<float>(0.8 * std::sin(tempo->elapsed() * 0.001) +
+                                         0.1 * std::sin(tempo->elapsed() * 0.0033222591362126247)),
+                      g);
+    if ((tempo->elapsed() / 5422) % 2 == 1)
+        wanderingLine(lineTexture,
+                      static_cast<float>(0.1 * std::sin(tempo->elapsed() * 0.0018832391713747645) +
+                                         0.8 * std::sin(tempo->elapsed() * 0.0005875440658049354)),
+                      g);
+}
 
-    // Shade: the frame is multiplied by a flickering letterbox mask, then by the grain.
+void Demo::drawOverlayShade(float g)
+{
+    // Multiplied in: a flickering letterbox mask, then the grain.
     const float m = static_cast<float>(0.1 * std::sin(tempo->elapsed() * static_cast<double>(0.06666667f)) + 1.0);
     glColor4f(m, m, m, 1.0f);
     glBlendFunc(GL_ZERO, GL_SRC_COLOR);
@@ -150,11 +154,4 @@ void Demo::drawOverlays()
     glBindTexture(GL_TEXTURE_2D, noiseTexture);
     const float grain[4][4] = {{g, g, -1, -1}, {g + 3, g, 1, -1}, {g + 3, g + 4, 1, 1}, {g, g + 4, -1, 1}};
     texturedQuad(grain);
-
-    glDisable(GL_BLEND);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glDisable(GL_TEXTURE_2D);
 }

@@ -117,12 +117,8 @@ void PlanetScene::drawMoon() const
     glBindTexture(GL_TEXTURE_2D, moonTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glBegin(GL_QUADS);
-        glTexCoord2f(0.01f, 0.99f); glVertex3f(-1, -1, 0);
-        glTexCoord2f(0.01f, 0.01f); glVertex3f(-1, 1, 0);
-        glTexCoord2f(0.99f, 0.01f); glVertex3f(1, 1, 0);
-        glTexCoord2f(0.99f, 0.99f); glVertex3f(1, -1, 0);
-    glEnd();
+    const float moon[4][4] = {{0.01f, 0.99f, -1, -1}, {0.01f, 0.01f, -1, 1}, {0.99f, 0.01f, 1, 1}, {0.99f, 0.99f, 1, -1}};
+    texturedQuad(moon);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glPopMatrix();

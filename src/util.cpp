@@ -1,4 +1,4 @@
-// util.cpp -- loadTexture: any image SDL_image decodes, as a mipmapped 8-bit RGBA texture.
+// util.cpp -- loadTexture: any image SDL_image decodes, as a mipmapped 8-bit RGBA texture; texturedQuad.
 #include "util.h"
 
 #include <SDL/SDL.h>
@@ -54,4 +54,14 @@ GLuint loadTexture(const std::string& fileName)
 GLuint loadTexture(const std::string& fileName, ImageAlpha& alpha)
 {
     return load(fileName, &alpha);
+}
+
+void texturedQuad(const float corners[4][4])
+{
+    glBegin(GL_QUADS);
+        for (int i = 0; i < 4; ++i) {
+            glTexCoord2f(corners[i][0], corners[i][1]);
+            glVertex3f(corners[i][2], corners[i][3], 0.0f);
+        }
+    glEnd();
 }
