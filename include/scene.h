@@ -1,11 +1,13 @@
 // scene.h -- the interface of every timeline item: boards and animated scenes.
 #pragma once
 
+#include "matrix.h"
+
 class Tempo;
 
 class Scene {
 public:
-    virtual ~Scene() {}
+    virtual ~Scene() = default;
 
     // Called once, on the first frame the scene is current, before that frame's clear and draw:
     // sets the projection, clear colour and any state that lasts for the scene.
@@ -19,3 +21,13 @@ public:
 // The animated scenes' shared setup: a 4:3 perspective projection (fovy in degrees, near and far
 // planes in world units), identity model-view left selected, and the show's dark brown clear colour.
 void setupSceneCamera(double fovyDegrees, double zNear, double zFar);
+
+// The small square flakes that the border and the storm blow across the screen.
+// Where a flake is this frame: its base position swayed in x and y by the show clock, each flake
+// in its own phase (index).
+Vec3 flakePosition(const Vec3& base, Tempo& tempo, int index);
+// The 0.1-unit square hanging from a corner at position, turned about x, then y, then z (degrees);
+// with an outline over it, in the current colour, when outlined.
+void drawFlake(const Vec3& position, float degreesX, float degreesY, float degreesZ, bool outlined);
+// Blows a flake's base position along +x by dt/300 units (dt in ms), re-entering at x = -15 past 15.
+void blowFlake(Vec3& base, int dt);

@@ -121,43 +121,21 @@ void BorderlineScene::drawParticles(Tempo& tempo, int dt)
 {
     for (std::size_t index = 0; index < particles.size(); ++index) {
         Vec3& p = particles[index];
-        const double i = static_cast<double>(index);
-        const float x = static_cast<float>(p.x - 2 * std::cos(0.001 * tempo.elapsed()) -
-                                           1.5 * std::cos(tempo.elapsed() * 0.0016666666666666668 + i));
-        const float y = static_cast<float>(p.y - 0.5 * std::cos(0.00125 * tempo.elapsed()) -
-                                           0.3 * std::cos(tempo.elapsed() * 0.0016666666666666668 + i));
-        if (x > -0.1 && x < 0.1 && hits.size() < MAX_HITS)
-            hits.push_back(BorderHit{0.0f, y, p.z, 1.0f});
+        const Vec3 at = flakePosition(p, tempo, static_cast<int>(index));
+        if (at.x > -0.1 && at.x < 0.1 && hits.size() < MAX_HITS)
+            hits.push_back(BorderHit{0.0f, at.y, at.z, 1.0f});
 
-        if (x <= 0)
+        if (at.x <= 0)
             glColor4f(1.0f, 0.15f, 0.1f, 1.0f);
         else
             glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-        glPushMatrix();
-        glTranslatef(x, y, p.z);
-        glRotatef(static_cast<float>(0.47619047619047616 * tempo.elapsed() + i), 1, 0, 0);
-        glRotatef(static_cast<float>(0.6666666666666666 * tempo.elapsed() + i), 0, 1, 0);
-        glRotatef(static_cast<float>(0.30303030303030304 * tempo.elapsed() + i), 0, 0, 1);
-        // The square hangs from a corner at the particle's position.
-        glBegin(GL_POLYGON);
-            glVertex3f(0.1f, 0.1f, 0);
-            glVertex3f(0.1f, 0, 0);
-            glVertex3f(0, 0, 0);
-            glVertex3f(0, 0.1f, 0);
-        glEnd();
-        glBegin(GL_LINE_STRIP);
-            glVertex3f(0.1f, 0.1f, 0);
-            glVertex3f(0.1f, 0, 0);
-            glVertex3f(0, 0, 0);
-            glVertex3f(0, 0.1f, 0);
-            glVertex3f(0.1f, 0.1f, 0);
-        glEnd();
-        glPopMatrix();
-
-        p.x = static_cast<float>(p.x + dt * 0.0033333333333333335);
-        if (p.x > 15)
-            p.x = -15;
+        const double i = static_cast<double>(index);
+        const float degreesX = static_cast<float>(0.47619047619047616 * tempo.elapsed() + i);
+        const float degreesY = static_cast<float>(0.6666666666666666 * tempo.elapsed() + i);
+        const float degreesZ = static_cast<float>(0.30303030303030304 * tempo.elapsed() + i);
+        drawFlake(at, degreesX, degreesY, degreesZ, true);
+        blowFlake(p, dt);
     }
 }
 

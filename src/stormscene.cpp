@@ -107,25 +107,11 @@ void StormScene::drawFlakes(Tempo& tempo, int dt)
     for (std::size_t index = 0; index < particles.size(); ++index) {
         Vec3& p = particles[index];
         const int k = static_cast<int>(index);
-        const float x = static_cast<float>(p.x - 2 * std::cos(tempo.elapsed() * 0.001) -
-                                           1.5 * std::cos(tempo.elapsed() * 0.0016666666666666668 + k));
-        const float y = static_cast<float>(p.y - 0.5 * std::cos(tempo.elapsed() * 0.00125) -
-                                           0.3 * std::cos(tempo.elapsed() * 0.0016666666666666668 + k));
-        glPushMatrix();
-        glTranslatef(x, y, p.z);
-        glRotatef(static_cast<float>(tempo.elapsed() / 2 + k), 1, 0, 0);
-        glRotatef(static_cast<float>(tempo.elapsed() * 0.6666666666666666 + k), 0, 1, 0);
-        glRotatef(static_cast<float>(tempo.elapsed() / 3 + k), 0, 0, 1);
-        glBegin(GL_POLYGON);
-            glVertex3f(0.1f, 0.1f, 0);
-            glVertex3f(0.1f, 0, 0);
-            glVertex3f(0, 0, 0);
-            glVertex3f(0, 0.1f, 0);
-        glEnd();
-        glPopMatrix();
-
-        p.x = static_cast<float>(p.x + dt * 0.0033333333333333335);
-        if (p.x > 15)
-            p.x = -15;
+        const Vec3 at = flakePosition(p, tempo, k);
+        const float degreesX = static_cast<float>(tempo.elapsed() / 2 + k);
+        const float degreesY = static_cast<float>(tempo.elapsed() * 0.6666666666666666 + k);
+        const float degreesZ = static_cast<float>(tempo.elapsed() / 3 + k);
+        drawFlake(at, degreesX, degreesY, degreesZ, false);
+        blowFlake(p, dt);
     }
 }
