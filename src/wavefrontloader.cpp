@@ -160,24 +160,28 @@ void WavefrontLoader::load(const std::string& fileName, int slot)
     slots[static_cast<std::size_t>(slot)] = std::move(loaded);
 }
 
+namespace {
+// One value per face corner: the entry of values that the corner's index field points at.
+std::vector<Vec3> perCorner(const std::vector<FaceCorner>& corners, const std::vector<Vec3>& values, int FaceCorner::*index)
+{
+    std::vector<Vec3> out;
+    out.reserve(corners.size());
+    for (const FaceCorner& corner : corners)
+        out.push_back(values[static_cast<std::size_t>(corner.*index)]);
+    return out;
+}
+}
+
 std::vector<Vec3> WavefrontLoader::triangleVertices(int slot) const
 {
     const Slot& s = slotAt(slot);
-    std::vector<Vec3> vertices;
-    vertices.reserve(s.corners.size());
-    for (const FaceCorner& corner : s.corners)
-        vertices.push_back(s.positions[static_cast<std::size_t>(corner.v)]);
-    return vertices;
+    return perCorner(s.corners, s.positions, &FaceCorner::v);
 }
 
 std::vector<Vec3> WavefrontLoader::triangleNormals(int slot) const
 {
     const Slot& s = slotAt(slot);
-    std::vector<Vec3> normals;
-    normals.reserve(s.corners.size());
-    for (const FaceCorner& corner : s.corners)
-        normals.push_back(s.normals[static_cast<std::size_t>(corner.vn)]);
-    return normals;
+    return perCorner(s.corners, s.normals, &FaceCorner::vn);
 }
 
 void WavefrontLoader::appendVertices(std::vector<Vec3>& out, int slot) const

@@ -116,20 +116,21 @@ void WormholeScene::drawRings(Tempo& tempo, int wholeSteps, float stepFraction) 
             const float ay = static_cast<float>(radius * std::cos(a));
             const float bx = static_cast<float>(radius * std::sin(b));
             const float by = static_cast<float>(radius * std::cos(b));
+            // The segment's corners, filled and then traced (three sides: the strip is left open).
+            auto corners = [&] {
+                glVertex3f(nearX + ax, nearY + ay, nearZ);
+                glVertex3f(farX + ax, farY + ay, farZ);
+                glVertex3f(farX + bx, farY + by, farZ);
+                glVertex3f(nearX + bx, nearY + by, nearZ);
+            };
             // Further rings are more opaque; colours above 1 are left for GL to clamp.
             glColor4f(glow + 0.5f, glow + 0.15f, glow + 0.05f, glow + 0.02f * k);
             glBegin(GL_POLYGON);
-                glVertex3f(nearX + ax, nearY + ay, nearZ);
-                glVertex3f(farX + ax, farY + ay, farZ);
-                glVertex3f(farX + bx, farY + by, farZ);
-                glVertex3f(nearX + bx, nearY + by, nearZ);
+                corners();
             glEnd();
             glColor4f(0.5f, 0.15f, 0.05f, 1.0f);
             glBegin(GL_LINE_STRIP);
-                glVertex3f(nearX + ax, nearY + ay, nearZ);
-                glVertex3f(farX + ax, farY + ay, farZ);
-                glVertex3f(farX + bx, farY + by, farZ);
-                glVertex3f(nearX + bx, nearY + by, nearZ);
+                corners();
             glEnd();
         }
 
