@@ -23,7 +23,6 @@ public:
     static constexpr std::size_t MAX_HITS = 65536;
 
     BorderlineScene();  // seeds the random sequence with 1000; loads the four textures; may throw
-    ~BorderlineScene() override;
 
     void setup() override;
     void draw(Tempo& tempo) override;

@@ -14,7 +14,6 @@ public:
     // start cloud and the cloud layer from the running random sequence. Throws "Bad model: " + file
     // for a key frame with fewer points than the first.
     CloudmanScene();
-    ~CloudmanScene() override;
 
     void setup() override;
     void draw(Tempo& tempo) override;

@@ -40,7 +40,6 @@ public:
     static constexpr int LATITUDES = 39;    // vertices per strip
 
     CoreScene();  // continues the random sequence; loads the teddy if needed and the two fire textures
-    ~CoreScene() override;
 
     void setup() override;
     void draw(Tempo& tempo) override;

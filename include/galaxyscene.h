@@ -32,7 +32,6 @@ public:
 class GalaxyScene : public Scene {
 public:
     GalaxyScene();  // the 20000-point galaxy, then the teddy (the first scene to load it)
-    ~GalaxyScene() override;
 
     void setup() override;  // projection, smooth 3-pixel points; restarts the scene clock
     void draw(Tempo& tempo) override;

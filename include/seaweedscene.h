@@ -43,7 +43,6 @@ public:
     static constexpr int STEP_MS = 20;  // the simulation advances in fixed steps of this many ms
 
     SeaweedScene();  // loads the teddy if needed; seeds the random sequence with 10
-    ~SeaweedScene() override;
 
     void setup() override;
     void draw(Tempo& tempo) override;

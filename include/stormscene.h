@@ -12,7 +12,6 @@ public:
     static constexpr int MAX_GRID_SIZE = 50;  // capacity of heights: 2 * 50 points a side
 
     StormScene();  // loads the teddy if needed; seeds the random sequence with 1000
-    ~StormScene() override;
 
     void setup() override;
     void draw(Tempo& tempo) override;

@@ -8,8 +8,9 @@
 
 class Teddy {
 public:
-    Teddy();   // loads "teddy.obj" and "celshades.png" the first time only; may throw
-    ~Teddy();  // leaves the shared model loaded
+    // Loads "teddy.obj" and "celshades.png" the first time only, and leaves them loaded for the
+    // program's life; may throw.
+    Teddy();
 
     // Draws the model once under the caller's matrices, colour, blending and depth state. Leaves
     // GL_TEXTURE_2D disabled and the ramp bound.

@@ -7,7 +7,6 @@
 class WormholeScene : public Scene {
 public:
     WormholeScene();  // loads the shared teddy if no scene has yet
-    ~WormholeScene() override;
 
     void setup() override;  // 80-degree projection, smooth 6-pixel points
     void draw(Tempo& tempo) override;  // a pure function of the show clock and the beat

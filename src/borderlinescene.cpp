@@ -24,10 +24,6 @@ BorderlineScene::BorderlineScene()
     hits.reserve(MAX_HITS);
 }
 
-BorderlineScene::~BorderlineScene()
-{
-}
-
 void BorderlineScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);

@@ -71,10 +71,6 @@ CloudmanScene::CloudmanScene()
     layerTexture = loadTexture("cloud2.png");
 }
 
-CloudmanScene::~CloudmanScene()
-{
-}
-
 void CloudmanScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);

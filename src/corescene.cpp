@@ -81,10 +81,6 @@ CoreScene::CoreScene() : shell(30, 15), lastTime(-1), startBeat(0), coreTexture(
     rayTexture = loadTexture("rayfire.png");
 }
 
-CoreScene::~CoreScene()
-{
-}
-
 void CoreScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);

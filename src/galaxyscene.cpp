@@ -74,10 +74,6 @@ GalaxyScene::GalaxyScene() : startTime(-1), galaxy(20000, 0.3f, 0.15f, 0.05f, 0.
 {
 }
 
-GalaxyScene::~GalaxyScene()
-{
-}
-
 void GalaxyScene::setup()
 {
     setupSceneCamera(60, 0.01, 100);

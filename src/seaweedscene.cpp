@@ -128,10 +128,6 @@ SeaweedScene::SeaweedScene() : startTime(-1), stepCount(-1)
     }
 }
 
-SeaweedScene::~SeaweedScene()
-{
-}
-
 void SeaweedScene::setup()
 {
     setupSceneCamera(70.0, 1.0, 200.0);

@@ -18,10 +18,6 @@ StormScene::StormScene() : heights(), gridSize(50), lastTime(-1)
     }
 }
 
-StormScene::~StormScene()
-{
-}
-
 void StormScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);

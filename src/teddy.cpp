@@ -24,10 +24,6 @@ Teddy::Teddy()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
 }
 
-Teddy::~Teddy()
-{
-}
-
 // The ramp coordinate of a normal: how far it faces -x once turned by the transpose of the
 // model-view matrix (OpenGL's column-major array read as our row-major Matrix), kept within
 // 1 %..99 % of the ramp. A zero-length normal has no direction and takes s = 0.01.

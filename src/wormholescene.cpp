@@ -17,10 +17,6 @@ WormholeScene::WormholeScene() : teddy()
 {
 }
 
-WormholeScene::~WormholeScene()
-{
-}
-
 void WormholeScene::setup()
 {
     setupSceneCamera(80, 1, 200);
