@@ -10,6 +10,12 @@
 #include "exception.h"
 #include "random.h"
 
+// The program's one value of pi, for the show, its images and its music. The show's motions were
+// tuned with these ten digits; a closer value would move pixels. PI_F is the same number in single
+// precision, for formulas computed in floats.
+constexpr double PI = 3.1415926535;
+constexpr float PI_F = static_cast<float>(PI);
+
 // Three floats and nothing else: arrays of Vec3 are read as flat float arrays (3 per vertex).
 struct Vec3 {
     float x, y, z;

@@ -49,7 +49,7 @@ void Board::draw(Tempo& tempo)
 
     float dx[20], dy[20];
     for (int i = 0; i < 20; ++i) {
-        const double a = i * 0.6283185307;  // a tenth of a turn: twice round the circle
+        const double a = i * (PI / 5);  // a tenth of a turn: twice round the circle
         dx[i] = static_cast<float>(std::cos(a) * r);
         dy[i] = static_cast<float>(std::sin(a) * r);
     }

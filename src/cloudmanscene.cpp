@@ -134,7 +134,7 @@ void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
         to = &frames[9];
     }
 
-    const Matrix modelToWorld(RotateX, -1.5707963705062866f);  // model z up becomes world y
+    const Matrix modelToWorld(RotateX, -PI_F / 2);  // model z up becomes world y
     // The constructor made every key frame at least as long as the start cloud, so both reads are in range.
     for (std::size_t i = 0; i < frames[0].size(); ++i) {
         const Vec3& a = (*from)[i];
@@ -149,7 +149,7 @@ void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
 
 void CloudmanScene::drawCloudLayer(Tempo& tempo, const Vec3& eye)
 {
-    const Matrix modelToWorld(RotateX, -1.5707963705062866f);
+    const Matrix modelToWorld(RotateX, -PI_F / 2);
     for (std::size_t j = 0; j < clouds.size(); ++j) {
         const Vec3 centre = sway(tempo, modelToWorld * clouds[j], static_cast<int>(j));
         drawSprite(eye, centre, 2.0, layerTexture, 0.05);

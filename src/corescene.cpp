@@ -7,8 +7,6 @@
 #include "util.h"
 
 namespace {
-const double PI = 3.1415926535;
-
 // The unit sphere with the y axis as its pole axis; phi from the north pole, theta round y (radians).
 Vec3 spherePoint(double phi, double theta)
 {
@@ -203,7 +201,7 @@ void CoreScene::drawWireShape(float p1, float p2, float size)
 {
     float sinPhi[LATITUDES], cosPhi[LATITUDES], sinPhiPower[LATITUDES], cosPhiPower[LATITUDES];
     for (int j = 1; j <= LATITUDES; ++j) {
-        const double phi = j * 0.07853981633750001;  // j pi / 40: both poles left out
+        const double phi = j * (PI * 0.025);  // j pi / 40: both poles left out
         sinPhi[j - 1] = static_cast<float>(std::sin(phi));
         cosPhi[j - 1] = static_cast<float>(std::cos(phi));
         sinPhiPower[j - 1] = signedPower(sinPhi[j - 1], p1);

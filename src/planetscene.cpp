@@ -23,7 +23,7 @@ PlanetScene::PlanetScene() : moonTexture(0), cloudTexture(0), quadric(nullptr), 
         const float radius = 7 * randomUnit() + 20;
         ring.push_back(RingChunk{static_cast<float>(radius * std::cos(n)), 0.0f,
                                  static_cast<float>(radius * std::sin(n)),
-                                 static_cast<float>(n * 180 * 0.31830988619288864)});
+                                 static_cast<float>(n * 180 * (1 / PI))});
     }
 
     // The draws come out as z, y, x.

@@ -9,7 +9,6 @@
 namespace {
 constexpr int RING_COUNT = 50;   // tube segments, nearest first, each 0.5 units long
 constexpr int TEDDY_COUNT = 40;  // the teddy and its 39 additive copies
-constexpr double PI = 3.1415926535;
 constexpr double THIRTIETH = 0.03333333333333333;
 }
 

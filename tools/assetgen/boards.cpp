@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "matrix.h"
 #include "registry.h"
 
 namespace {
@@ -66,14 +67,14 @@ void bearingEmblem(cairo_t* cr, double cx, double cy, double radius, double alph
 {
     cairo_set_source_rgba(cr, 1, 1, 1, alpha);
     cairo_set_line_width(cr, radius * 0.06);
-    cairo_arc(cr, cx, cy, radius, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, radius, 0, 2 * PI);
     cairo_stroke(cr);
-    cairo_arc(cr, cx, cy, radius * 0.55, 0, 2 * M_PI);
+    cairo_arc(cr, cx, cy, radius * 0.55, 0, 2 * PI);
     cairo_stroke(cr);
     const int balls = 9;
     for (int i = 0; i < balls; ++i) {
-        const double a = 2 * M_PI * i / balls;
-        cairo_arc(cr, cx + std::cos(a) * radius * 0.775, cy + std::sin(a) * radius * 0.775, radius * 0.16, 0, 2 * M_PI);
+        const double a = 2 * PI * i / balls;
+        cairo_arc(cr, cx + std::cos(a) * radius * 0.775, cy + std::sin(a) * radius * 0.775, radius * 0.16, 0, 2 * PI);
         cairo_fill(cr);
     }
 }

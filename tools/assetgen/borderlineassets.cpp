@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "image.h"
+#include "matrix.h"
 #include "registry.h"
 
 namespace {
 
-const float PI = 3.14159265f;
 const int LAYER_SIZE = 1024;  // pixels a side; the scene stretches each layer over 60 x 60 units
 
 // Every layer fades out towards a circle inside the square, so the corners never sweep past as the
@@ -44,9 +44,9 @@ void writeArcs(const std::string& path)
         for (int px = 0; px < LAYER_SIZE; ++px) {
             const float x = (px + 0.5f) / LAYER_SIZE * 2 - 1, y = (py + 0.5f) / LAYER_SIZE * 2 - 1;
             const float radius = std::sqrt(x * x + y * y);
-            const float angle = std::atan2(y, x) / (2 * PI) + 0.5f;  // 0..1 round the centre
+            const float angle = std::atan2(y, x) / (2 * PI_F) + 0.5f;  // 0..1 round the centre
             const float ringIndex = radius * 60;
-            const float ring = std::pow(0.5f + 0.5f * std::cos(2 * PI * ringIndex), 6.0f);
+            const float ring = std::pow(0.5f + 0.5f * std::cos(2 * PI_F * ringIndex), 6.0f);
             // Each ring breaks into arcs at its own places: noise round the circle, varied by ring.
             const float breaks = tileNoise(angle * 16, std::floor(ringIndex) * 1.7f, 16, 733);
             const float arc = smoothstep(0.45f, 0.6f, breaks);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image.h"
+#include "matrix.h"
 #include "registry.h"
 
 namespace {
@@ -26,8 +27,7 @@ float dot(V a, V b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 V cross(V a, V b) { return V{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 V unit(V a) { return (1.0f / std::sqrt(dot(a, a))) * a; }
 
-constexpr float pi = 3.14159265f;
-float radians(float degrees) { return degrees * pi / 180.0f; }
+float radians(float degrees) { return degrees * PI_F / 180.0f; }
 
 // Body parts; each is a bone from a start joint to an end joint with a cloud of points around it.
 enum Part { Torso, Head, UpperArmPlus, ForearmPlus, UpperArmMinus, ForearmMinus,
@@ -169,7 +169,7 @@ void scatter(std::vector<BodyPoint>& points, AssetRandom& random, Part part, int
 {
     for (int i = 0; i < count; ++i) {
         const float along = random.range(fromAlong, toAlong);
-        const float angle = random.range(0, 2 * pi);
+        const float angle = random.range(0, 2 * PI_F);
         const float r = std::sqrt(random.unit()) * radius(along);
         points.push_back(BodyPoint{part, along, r * sideScale * std::cos(angle), r * forwardScale * std::sin(angle)});
     }
@@ -181,7 +181,7 @@ std::vector<BodyPoint> bodyPoints()
     AssetRandom random(1986);
     // Torso: hips, a narrower waist, a broad chest; flatter front to back.
     scatter(points, random, Torso, 150, 0.0f, 1.0f, 1.0f, 0.55f,
-            [](float t) { return 5.0f - 1.2f * std::sin(pi * std::min(t / 0.7f, 1.0f)) + 2.5f * smoothstep(0.45f, 0.85f, t) - 1.5f * smoothstep(0.9f, 1.0f, t); });
+            [](float t) { return 5.0f - 1.2f * std::sin(PI_F * std::min(t / 0.7f, 1.0f)) + 2.5f * smoothstep(0.45f, 0.85f, t) - 1.5f * smoothstep(0.9f, 1.0f, t); });
     // Head: a slim neck, then an egg.
     scatter(points, random, Head, 8, 0.0f, 0.2f, 1.0f, 1.0f, [](float) { return 1.5f; });
     scatter(points, random, Head, 70, 0.2f, 1.0f, 0.95f, 1.0f,

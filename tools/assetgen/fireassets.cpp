@@ -4,11 +4,11 @@
 #include <string>
 
 #include "image.h"
+#include "matrix.h"
 #include "registry.h"
 
 namespace {
 
-const float PI = 3.14159265f;
 
 // Heat 0..1 to a fire colour: dark red, orange, yellow, white.
 void fireColour(float heat, float* rgb)
@@ -28,7 +28,7 @@ void writeCoreFire(const std::string& path)
         for (int px = 0; px < size; ++px) {
             const float x = (px + 0.5f) / size * 2 - 1, y = (py + 0.5f) / size * 2 - 1;
             const float radius = std::sqrt(x * x + y * y);
-            const float angle = std::atan2(y, x) / (2 * PI) + 0.5f;
+            const float angle = std::atan2(y, x) / (2 * PI_F) + 0.5f;
             // Tongues: noise round the centre, stretched outwards, so flames point away from it.
             const float tongues = fractalNoise(angle * 24, radius * 2, 24, 4, 811);
             const float turbulence = fractalNoise(x * 6 + 6, y * 6 + 6, 12, 5, 823);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "image.h"
+#include "matrix.h"
 #include "registry.h"
 
 namespace {
@@ -71,7 +72,7 @@ void writePlanetClouds(const std::string& folder)
             const float v = latitude * period / 2;
             // Swirl: offset the lookup by a coarser noise so the bands curl.
             const float warp = fractalNoise(u, v, period, 3, 53) - 0.5f;
-            const float bands = 0.5f + 0.5f * std::sin(latitude * 3.1415927f * 7 + warp * 6);
+            const float bands = 0.5f + 0.5f * std::sin(latitude * PI_F * 7 + warp * 6);
             const float cloud = fractalNoise(u + warp * 1.5f, v + warp, period, 5, 59);
             const float density = smoothstep(0.38f, 0.72f, 0.75f * cloud + 0.25f * bands);
             const float r = 0.35f + 0.65f * density;

@@ -624,7 +624,7 @@ void writeBorderline(Score& score, int startBar, int bars)
     for (int b = 0; b < bars; ++b) {
         const int bar = startBar + b;
         const Chord& chord = chords[b % 4];
-        const float swell = std::sin(3.14159265f * (b + 0.5f) / bars);  // 0 at the ends, 1 mid-scene
+        const float swell = std::sin(PI_F * (b + 0.5f) / bars);  // 0 at the ends, 1 mid-scene
         const bool last = b == bars - 1 && bars > 1;
         stabs.tone = 0.15f + 0.8f * swell;
         holdChord(score, pads, stepOf(bar), 16, chord);

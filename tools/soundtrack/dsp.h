@@ -7,9 +7,11 @@
 #include <cmath>
 #include <cstdint>
 
+#include "matrix.h"
+
 constexpr int SAMPLE_RATE = 44100;              // frames per second of the rendered music
 constexpr float SAMPLE_PERIOD = 1.f / SAMPLE_RATE;  // seconds per frame
-constexpr float TWO_PI = 6.28318530717958647f;
+constexpr float TWO_PI = 2 * PI_F;
 
 // Equal-tempered frequency of a MIDI note number (69 = A4 = 440 Hz; fractions detune).
 inline float midiToHz(float note)
@@ -136,7 +138,7 @@ public:
     void set(float cutoff, float resonance)
     {
         const float limited = std::fmin(std::fmax(cutoff, 10.f), SAMPLE_RATE * 0.45f);
-        g = std::tan(3.14159265f * limited * SAMPLE_PERIOD);
+        g = std::tan(PI_F * limited * SAMPLE_PERIOD);
         k = 2.f - 1.98f * std::fmin(std::fmax(resonance, 0.f), 1.f);
         a1 = 1.f / (1.f + g * (g + k));
         a2 = g * a1;

@@ -72,7 +72,7 @@ public:
     NoteOutput(const Note& note, const Buses& buses) : buses(buses)
     {
         const float gain = dbToGain(levelDb(note.instrument)) * std::pow(std::max(note.velocity, 0.f), 1.6f);
-        const float angle = (std::clamp(note.pan, -1.f, 1.f) + 1.f) * 0.78539816f;  // radians, 0 .. pi/2
+        const float angle = (std::clamp(note.pan, -1.f, 1.f) + 1.f) * (PI_F / 4);  // radians, 0 .. pi/2
         leftGain = gain * std::cos(angle) * 1.41421356f;
         rightGain = gain * std::sin(angle) * 1.41421356f;
         reverbGain = gain * note.reverb;

@@ -21,6 +21,9 @@ constexpr float ECHO_FEEDBACK = 0.42f;
 constexpr float ECHO_TO_HALL = 0.25f;
 
 // Mastering.
+// The one place pi keeps more digits than PI: the master filters and the loudness meter were fixed
+// with this value, and the mastered samples depend on the coefficients' last bits.
+constexpr double FILTER_PI = 3.14159265358979;
 constexpr double RUMBLE_CUTOFF_HZ = 25.0;
 constexpr double LIMITER_LOOKAHEAD_SECONDS = 0.003;
 constexpr double LIMITER_RELEASE_SECONDS = 0.08;
@@ -156,7 +159,7 @@ void applyHall(const std::vector<float>& send, StereoMix& mix)
 
 Biquad highPass(double cutoff)
 {
-    const double w0 = 2.0 * 3.14159265358979 * cutoff / SAMPLE_RATE;
+    const double w0 = 2.0 * FILTER_PI * cutoff / SAMPLE_RATE;
     const double alpha = std::sin(w0) / (2.0 * 0.7071067811865476);
     const double a0 = 1.0 + alpha;
     Biquad filter;
@@ -172,10 +175,9 @@ Biquad highPass(double cutoff)
 // the revised low-frequency B curve (a high-pass near 38 Hz).
 void kWeighting(Biquad& shelf, Biquad& lowCut)
 {
-    const double pi = 3.14159265358979;
     {
         const double gainDb = 3.999843853973347, centre = 1681.974450955533, q = 0.7071752369554196;
-        const double k = std::tan(pi * centre / SAMPLE_RATE);
+        const double k = std::tan(FILTER_PI * centre / SAMPLE_RATE);
         const double vh = std::pow(10.0, gainDb / 20.0);
         const double vb = std::pow(vh, 0.4996667741545416);
         const double a0 = 1.0 + k / q + k * k;
@@ -187,7 +189,7 @@ void kWeighting(Biquad& shelf, Biquad& lowCut)
     }
     {
         const double centre = 38.13547087602444, q = 0.5003270373238773;
-        const double k = std::tan(pi * centre / SAMPLE_RATE);
+        const double k = std::tan(FILTER_PI * centre / SAMPLE_RATE);
         const double a0 = 1.0 + k / q + k * k;
         lowCut.b0 = 1.0;
         lowCut.b1 = -2.0;
@@ -351,7 +353,7 @@ double masterMix(StereoMix& mix, const MasterSettings& settings)
     const std::int64_t fadeFrames = std::min<std::int64_t>(mix.frames(), static_cast<std::int64_t>(settings.fadeOutSeconds * SAMPLE_RATE));
     for (std::int64_t i = 0; i < fadeFrames; ++i) {
         const std::int64_t frame = mix.frames() - fadeFrames + i;
-        const float shape = 0.5f + 0.5f * std::cos(3.14159265f * static_cast<float>(i + 1) / fadeFrames);
+        const float shape = 0.5f + 0.5f * std::cos(PI_F * static_cast<float>(i + 1) / fadeFrames);
         mix.left[frame] *= shape;
         mix.right[frame] *= shape;
     }
