@@ -11,6 +11,7 @@ packages=(
   libcairo2-dev fonts-dejavu-core
   libgtest-dev
   xvfb xauth xdotool desktop-file-utils
+  dpkg-dev lintian appstream man-db groff-base
   ffmpeg aubio-tools
   clang libclang-rt-14-dev
 )

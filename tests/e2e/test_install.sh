@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # test_install.sh -- `cmake --install` into a scratch prefix: the files, the desktop entry, and launchers
-# that run the show from its asset folder wherever the prefix is moved or linked from.
+# that run the show from its asset folder wherever the prefix is moved or linked from. The validators
+# for the desktop entry and the rest of the packaged files run in test_package.sh.
 source "$(dirname "$0")/lib.sh"
 start_display
 
@@ -22,10 +23,13 @@ done
 for f in lib/bearings/bearings lib/bearings/bearings-capture bin/bearings bin/bearings-capture; do
   [ -x "$prefix/$f" ] || missing="$missing $f"
 done
+[ -s "$prefix/share/man/man6/bearings.6.gz" ] || missing="$missing man6/bearings.6.gz"
+# The package's own files (launchers in games, the Debian docs) stay out of a plain install.
+[ ! -e "$prefix/games" ] && [ ! -e "$prefix/share/doc" ] || missing="$missing (games or share/doc exist)"
 if [ -z "$missing" ]; then
   pass "the programs, launchers and every asset are installed"
 else
-  fail "missing or different after install:$missing"
+  fail "missing, different or out of place after install:$missing"
 fi
 
 desktop="$prefix/share/applications/bearings.desktop"
@@ -34,10 +38,8 @@ if [ ! -f "$desktop" ]; then
 elif ! grep -qx 'Exec=bearings' "$desktop" || ! grep -qx 'Terminal=false' "$desktop" ||
      ! grep -qx 'Icon=bearings' "$desktop" || [ ! -f "$prefix/share/icons/hicolor/scalable/apps/bearings.svg" ]; then
   fail "the desktop entry does not start the launcher without a terminal, or its icon is missing"
-elif command -v desktop-file-validate >/dev/null && ! desktop-file-validate "$desktop" >"$SCRATCH/validate" 2>&1; then
-  fail "desktop-file-validate: $(cat "$SCRATCH/validate")"
 else
-  pass "the desktop entry is valid and names the launcher and its icon"
+  pass "the desktop entry names the launcher and its icon"
 fi
 
 # The prefix moves, and the launchers are reached through a link from elsewhere: they must still find
