@@ -4,9 +4,19 @@
 
 #include <unistd.h>
 
+#include "board.h"
+#include "borderlinescene.h"
+#include "cloudmanscene.h"
+#include "corescene.h"
 #include "demo.h"
+#include "forestscene.h"
+#include "galaxyscene.h"
 #include "glrecorder.h"
+#include "planetscene.h"
 #include "scene.h"
+#include "seaweedscene.h"
+#include "stormscene.h"
+#include "wormholescene.h"
 
 namespace {
 
@@ -46,22 +56,45 @@ std::string ShowTimeline::previousFolder;
 
 }  // namespace
 
-TEST_F(ShowTimeline, HoldsTwentyTwoEntriesAtTheirMusicalTimes)
+TEST_F(ShowTimeline, BuildsEveryRowAtItsBarAndEndsAt490Seconds)
 {
-    const int expectedStart[] = {0, 14000, 28000, 36000, 76000, 84000, 108000, 116000, 164000, 172000, 204000,
-                                 212000, 300000, 332000, 340000, 372000, 380000, 412000, 420000, 456000, 472000, 490000};
-    ASSERT_EQ(demo->timeline.size(), 22u);
-    for (std::size_t i = 0; i < 22; ++i) {
-        EXPECT_EQ(demo->timeline[i].start, expectedStart[i]) << "entry " << i;
-        EXPECT_EQ(demo->timeline[i].scene == nullptr, i == 21) << "entry " << i;
+    const std::vector<TimelineRow>& rows = timelineRows();
+    ASSERT_EQ(demo->timeline.size(), rows.size() + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(demo->timeline[i].start, rows[i].startBar * 2000) << rows[i].name;  // 2 s a bar
+        EXPECT_NE(demo->timeline[i].scene, nullptr) << rows[i].name;
     }
-    EXPECT_EQ(demo->progress, 22);
-    EXPECT_EQ(demo->bar, 245);
+    EXPECT_EQ(demo->timeline.back().start, 490000);
+    EXPECT_EQ(demo->timeline.back().scene, nullptr);
+    EXPECT_EQ(demo->progress, static_cast<int>(rows.size()) + 1);
+    EXPECT_EQ(demo->bar, SHOW_BARS);
+}
+
+TEST_F(ShowTimeline, BuildsEachRowAsTheSceneItsKindNames)
+{
+    auto is = [](Scene* scene, SceneKind kind) {
+        switch (kind) {
+        case SceneKind::Board: return dynamic_cast<Board*>(scene) != nullptr;
+        case SceneKind::Galaxy: return dynamic_cast<GalaxyScene*>(scene) != nullptr;
+        case SceneKind::Wormhole: return dynamic_cast<WormholeScene*>(scene) != nullptr;
+        case SceneKind::Planet: return dynamic_cast<PlanetScene*>(scene) != nullptr;
+        case SceneKind::Cloudman: return dynamic_cast<CloudmanScene*>(scene) != nullptr;
+        case SceneKind::Forest: return dynamic_cast<ForestScene*>(scene) != nullptr;
+        case SceneKind::Borderline: return dynamic_cast<BorderlineScene*>(scene) != nullptr;
+        case SceneKind::Storm: return dynamic_cast<StormScene*>(scene) != nullptr;
+        case SceneKind::Seaweed: return dynamic_cast<SeaweedScene*>(scene) != nullptr;
+        case SceneKind::Core: return dynamic_cast<CoreScene*>(scene) != nullptr;
+        }
+        return false;
+    };
+    const std::vector<TimelineRow>& rows = timelineRows();
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        EXPECT_TRUE(is(demo->timeline[i].scene, rows[i].kind)) << rows[i].name;
 }
 
 TEST_F(ShowTimeline, RedrawsTheLoadingScreenAfterEveryEntry)
 {
-    EXPECT_EQ(loadingFrames, 22);
+    EXPECT_EQ(loadingFrames, static_cast<int>(demo->timeline.size()));
 }
 
 TEST_F(ShowTimeline, PlaysFromTheTitleCardToTheEndWithoutSkippingAnEntry)
