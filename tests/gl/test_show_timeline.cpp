@@ -4,19 +4,14 @@
 
 #include <unistd.h>
 
-#include "board.h"
-#include "borderlinescene.h"
-#include "cloudmanscene.h"
-#include "corescene.h"
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <typeinfo>
+
 #include "demo.h"
-#include "forestscene.h"
-#include "galaxyscene.h"
 #include "glrecorder.h"
-#include "planetscene.h"
 #include "scene.h"
-#include "seaweedscene.h"
-#include "stormscene.h"
-#include "wormholescene.h"
 
 namespace {
 
@@ -70,26 +65,15 @@ TEST_F(ShowTimeline, BuildsEveryRowAtItsBarAndEndsAt490Seconds)
     EXPECT_EQ(demo->bar, SHOW_BARS);
 }
 
-TEST_F(ShowTimeline, BuildsEachRowAsTheSceneItsKindNames)
+TEST_F(ShowTimeline, BuildsEachRowAsTheCardOrTheSceneItNames)
 {
-    auto is = [](Scene* scene, SceneKind kind) {
-        switch (kind) {
-        case SceneKind::Board: return dynamic_cast<Board*>(scene) != nullptr;
-        case SceneKind::Galaxy: return dynamic_cast<GalaxyScene*>(scene) != nullptr;
-        case SceneKind::Wormhole: return dynamic_cast<WormholeScene*>(scene) != nullptr;
-        case SceneKind::Planet: return dynamic_cast<PlanetScene*>(scene) != nullptr;
-        case SceneKind::Cloudman: return dynamic_cast<CloudmanScene*>(scene) != nullptr;
-        case SceneKind::Forest: return dynamic_cast<ForestScene*>(scene) != nullptr;
-        case SceneKind::Borderline: return dynamic_cast<BorderlineScene*>(scene) != nullptr;
-        case SceneKind::Storm: return dynamic_cast<StormScene*>(scene) != nullptr;
-        case SceneKind::Seaweed: return dynamic_cast<SeaweedScene*>(scene) != nullptr;
-        case SceneKind::Core: return dynamic_cast<CoreScene*>(scene) != nullptr;
-        }
-        return false;
-    };
     const std::vector<TimelineRow>& rows = timelineRows();
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        EXPECT_TRUE(is(demo->timeline[i].scene, rows[i].kind)) << rows[i].name;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::string type = typeid(*demo->timeline[i].scene).name();  // e.g. "10StormScene"
+        std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string expected = rows[i].kind == SceneKind::Board ? "board" : rows[i].name + std::string("scene");
+        EXPECT_NE(type.find(expected), std::string::npos) << rows[i].name << " built as " << type;
+    }
 }
 
 TEST_F(ShowTimeline, RedrawsTheLoadingScreenAfterEveryEntry)
