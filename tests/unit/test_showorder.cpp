@@ -38,6 +38,7 @@ TEST(ShowOrder, HoldsEveryCardAndSceneInOrderAtItsBarAndTheSharedBeats)
 
     // The beats the pictures and the music share, in scene beats of 500 ms.
     EXPECT_EQ(PLANET_SWOOP_BEAT * 500, 17000);
+    EXPECT_EQ(CLOUDMAN_KEY_FRAMES, 9);
     EXPECT_EQ(FOREST_FIRST_TREE_BEAT, 40);
     EXPECT_EQ(FOREST_TREE_LEVELS, 7);
     EXPECT_EQ(FOREST_OTHER_TREES_BEAT, 69);

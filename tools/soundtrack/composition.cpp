@@ -465,7 +465,7 @@ void writePlanet(Score& score, int startBar, int bars)
 
 void writeCloudman(Score& score, int startBar, int bars)
 {
-    static const Chord chords[9] = {
+    static const Chord chords[CLOUDMAN_KEY_FRAMES] = {
         {"Bb1", "C4+F4+Bb4+D5"}, {"G1", "Bb3+D4+F4+A4"}, {"Eb2", "D4+G4+Bb4+D5"},  {"F2", "D4+F4+A4+C5"},
         {"D2", "C4+F4+A4+D5"},   {"G1", "Bb3+D4+F4+G4"}, {"C2", "Bb3+D4+Eb4+G4"}, {"F2", "Bb3+C4+Eb4+F4"},
         {"Bb1", "C4+D4+F4+A4"},
@@ -482,7 +482,8 @@ void writeCloudman(Score& score, int startBar, int bars)
     score.play(crash(0.5f).hall(0.5f), stepOf(startBar), 1, 60.f);
     for (int frameStep = 0; frameStep < bars; ++frameStep) {
         const int bar = startBar + frameStep;
-        const Chord& chord = frameStep < 9 ? chords[frameStep] : chords[frameStep % 2 ? 7 : 8];
+        const Chord& chord = frameStep < CLOUDMAN_KEY_FRAMES ? chords[frameStep]
+                                                             : chords[frameStep % 2 ? CLOUDMAN_KEY_FRAMES - 2 : CLOUDMAN_KEY_FRAMES - 1];
         holdChord(score, pads, stepOf(bar), 16, chord);
         arpeggio(score, strings, stepOf(bar), 16, chord, "01234321", 2);
         score.rhythm(drum, bar, "X.....x...x.....");
