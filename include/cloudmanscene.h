@@ -5,6 +5,7 @@
 
 #include "gl.h"
 #include "matrix.h"
+#include "runningorder.h"
 #include "scene.h"
 #include "teddy.h"
 
@@ -19,7 +20,7 @@ public:
     void draw(Tempo& tempo) override;
 
 private:
-    static constexpr int frameCount = 10;  // the start cloud and nine key frames
+    static constexpr int frameCount = 1 + CLOUDMAN_KEY_FRAMES;  // the start cloud and the key frames
 
     void drawTeddy(int sceneMs);
     void drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs);

@@ -35,7 +35,6 @@ public:
 
 class CoreScene : public Scene {
 public:
-    static constexpr int BURST_BEATS = 40;  // the shell bursts this many beats after the first frame
     static constexpr int MERIDIANS = 80;    // line strips per husk
     static constexpr int LATITUDES = 39;    // vertices per strip
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "exception.h"
+#include "runningorder.h"
 #include "tempo.h"
 #include "util.h"
 #include "wavefrontloader.h"
@@ -123,15 +124,15 @@ void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
     const double weight = 0.0005 * (sceneMs % keyFrameMs);
     const std::vector<Vec3>* from;
     const std::vector<Vec3>* to;
-    if (step < 9) {
+    if (step < CLOUDMAN_KEY_FRAMES) {
         from = &frames[step];
         to = &frames[step + 1];
     } else if (step % 2 == 1) {
-        from = &frames[9];
-        to = &frames[8];
+        from = &frames[CLOUDMAN_KEY_FRAMES];
+        to = &frames[CLOUDMAN_KEY_FRAMES - 1];
     } else {
-        from = &frames[8];
-        to = &frames[9];
+        from = &frames[CLOUDMAN_KEY_FRAMES - 1];
+        to = &frames[CLOUDMAN_KEY_FRAMES];
     }
 
     const Matrix modelToWorld(RotateX, -PI_F / 2);  // model z up becomes world y

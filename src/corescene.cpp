@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "runningorder.h"
 #include "tempo.h"
 #include "util.h"
 
@@ -97,7 +98,7 @@ void CoreScene::draw(Tempo& tempo)
     const float dt = static_cast<float>(0.001 * (now - lastTime));   // seconds since the previous frame
     const float beatPos = static_cast<float>(static_cast<float>(tempo.beat()) + tempo.beatPhase());  // music position, beats
     lastTime = now;
-    const bool burst = beatsIn >= BURST_BEATS;
+    const bool burst = beatsIn >= CORE_BURST_BEAT;
 
     glLoadIdentity();
     glTranslatef(0, 0, -10);

@@ -65,7 +65,7 @@ void Demo::init()
 void Demo::buildTimeline()
 {
     for (const TimelineRow& row : timelineRows()) {
-        Scene* item = row.create();
+        Scene* item = createScene(row);
         bar = row.startBar;
         timeline.push_back(TimelineEntry{item, tempo->beatsToMs(bar * BEATS_PER_BAR)});
         progress += 1;

@@ -6,24 +6,20 @@
 
 #include "gl.h"
 #include "random.h"
+#include "runningorder.h"
 #include "tempo.h"
 
-namespace {
-constexpr int firstTreeBeat = 40;    // scene beats before the first tree starts to grow
-constexpr int otherTreesBeat = 68;   // tree i (i >= 1) starts at this beat plus i
-constexpr int leavesBeat = 120;      // scene beat at which the leaves begin to unfold
-constexpr int driftBeat = 140;       // scene beat at which the leaves begin to fly away
-constexpr int seededTrees = 40;
-}
+// The music plays one note per level of the first tree.
+static_assert(Tree::levelCount == FOREST_TREE_LEVELS, "a tree grows FOREST_TREE_LEVELS levels");
 
 ForestScene::ForestScene()
     : heightfield("hf.bmp", 7.0f, Vec3{-1.0f, -1.5f, -1.0f}, Vec3{0.5f, 0.5f, 0.5f}, 0.1f)
 {
-    trees.reserve(1 + seededTrees);
+    trees.reserve(1 + FOREST_OTHER_TREES);
     // Planted before seeding: its leaves come from wherever the earlier scenes left the sequence.
     addTree(28.0f, 17.5f, 1.0f, 0.65f, 3.1f, 0.65f, 5.2f, 0.65f, 1.7f);
     seedRandom15(5);
-    for (int i = 0; i < seededTrees; ++i) {
+    for (int i = 0; i < FOREST_OTHER_TREES; ++i) {
         // The draw order is fixed: each statement takes the next value of the sequence.
         const float size = 1.5 * randomUnit() + 0.6;
         const float b3 = 0.2 * randomUnit() + 0.55;
@@ -75,8 +71,8 @@ void ForestScene::draw(Tempo& tempo)
     drawTerrain();
     drawTrees(tempo, sceneBeats);
 
-    const int leavesMs = tempo.beatsToMs(leavesBeat);
-    const int driftMs = tempo.beatsToMs(driftBeat);
+    const int leavesMs = tempo.beatsToMs(FOREST_LEAVES_BEAT);
+    const int driftMs = tempo.beatsToMs(FOREST_DRIFT_BEAT);
     const float drift = sceneMs < driftMs ? 0.0f : (sceneMs - driftMs) * 0.01f;
     const float growth = (sceneMs - leavesMs) * 0.001f;
     drawLeaves(drift, growth);
@@ -119,8 +115,9 @@ void ForestScene::drawTrees(Tempo& tempo, int sceneBeats)
     for (std::size_t i = 0; i < trees.size(); ++i) {
         const double phase = tempo.beatPhase();
         const int treeIndex = static_cast<int>(i);
-        const double growth = i == 0 ? phase + sceneBeats - firstTreeBeat
-                                     : phase + (sceneBeats - treeIndex) - otherTreesBeat;
+        // Tree i >= 1 starts i - 1 beats after the first of the others.
+        const double growth = i == 0 ? phase + sceneBeats - FOREST_FIRST_TREE_BEAT
+                                     : phase + (sceneBeats - treeIndex) - (FOREST_OTHER_TREES_BEAT - 1);
         trees[i]->draw(static_cast<float>(growth));
     }
 }

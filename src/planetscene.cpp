@@ -3,13 +3,13 @@
 
 #include <cmath>
 
+#include "runningorder.h"
 #include "tempo.h"
 #include "util.h"
 
 namespace {
 constexpr std::size_t RING_CHUNKS = 4000;
 constexpr std::size_t STAR_COUNT = 1000;
-constexpr int TEDDY_SWOOP_MS = 17000;  // scene time at which the teddy leaves the planet's centre
 }
 
 PlanetScene::PlanetScene() : moonTexture(0), cloudTexture(0), quadric(nullptr), teddy(), startTime(-1)
@@ -178,7 +178,7 @@ void PlanetScene::drawTeddy(Tempo& tempo, int sceneTime) const
     // shrinking as 1700 / A: full size at A = 1700.
     glPushMatrix();
     glColor4f(1, 1, 1, 1);
-    const int swoop = sceneTime - TEDDY_SWOOP_MS;
+    const int swoop = sceneTime - tempo.beatsToMs(PLANET_SWOOP_BEAT);
     if (swoop > 0) {
         glTranslatef(static_cast<float>(10 - 150 / (swoop * 0.0006666666666666666)), 0,
                      static_cast<float>(100 / (swoop * 0.001) + 11));

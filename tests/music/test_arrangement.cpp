@@ -1,5 +1,5 @@
 // test_arrangement.cpp -- the soundtrack's sections follow the running order, and the score hits
-// the scenes' sync points.
+// the sync beats it names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,25 +10,20 @@
 
 namespace {
 
-// The complete running order of the show, as the scenes' own timings assume it.
-const std::vector<TimelineRow>& fullShow()
-{
-    static const std::vector<TimelineRow> rows = {
-        {"title board", 0, nullptr},     {"presents board", 7, nullptr}, {"galaxy board", 14, nullptr},
-        {"galaxy", 18, nullptr},         {"wormhole board", 38, nullptr}, {"wormhole", 42, nullptr},
-        {"planet board", 54, nullptr},   {"planet", 58, nullptr},        {"cloudman board", 82, nullptr},
-        {"cloudman", 86, nullptr},       {"forest board", 102, nullptr}, {"forest", 106, nullptr},
-        {"borderline", 150, nullptr},    {"storm board", 166, nullptr},  {"storm", 170, nullptr},
-        {"seaweed board", 186, nullptr}, {"seaweed", 190, nullptr},      {"core board", 206, nullptr},
-        {"core", 210, nullptr},          {"end board", 228, nullptr},    {"credits board", 236, nullptr},
-    };
-    return rows;
-}
-
 const Score& fullScore()
 {
-    static const Score score = compose(sectionsOf(fullShow()));
+    static const Score score = compose(sectionsOf(timelineRows()));
     return score;
+}
+
+// First beat of the first row of a kind, counted from the start of the show.
+int firstBeatOf(SceneKind kind)
+{
+    for (const TimelineRow& row : timelineRows())
+        if (row.kind == kind)
+            return row.startBar * BEATS_PER_BAR;
+    ADD_FAILURE() << "no row of that kind";
+    return 0;
 }
 
 std::vector<Note> notesOf(const Score& score, Instrument instrument)
@@ -52,7 +47,7 @@ bool hasNoteAt(const Score& score, Instrument instrument, int step)
 
 }  // namespace
 
-TEST(Arrangement, HasOneSectionPerTimelineRowFromItsStartBarToTheNext)
+TEST(Arrangement, HasOneSectionWithMusicPerTimelineRowEndingWhereTheNextBegins)
 {
     const std::vector<TimelineRow>& rows = timelineRows();
     const std::vector<Section> sections = sectionsOf(rows);
@@ -61,30 +56,26 @@ TEST(Arrangement, HasOneSectionPerTimelineRowFromItsStartBarToTheNext)
         EXPECT_EQ(sections[i].name, rows[i].name);
         EXPECT_EQ(sections[i].startBar, rows[i].startBar);
         EXPECT_EQ(sections[i].endBar, i + 1 < rows.size() ? rows[i + 1].startBar : SHOW_BARS) << rows[i].name;
+        EXPECT_TRUE(hasMusicFor(rows[i].name)) << rows[i].name;
     }
 }
 
-TEST(Arrangement, HasMusicForEveryTimelineRowAndEveryRowOfTheFullShow)
+TEST(Arrangement, RefusesRowsThatLeaveAGapOverlapOrRunPastTheEndAndRowsWithoutMusic)
 {
-    for (const TimelineRow& row : timelineRows())
-        EXPECT_TRUE(hasMusicFor(row.name)) << row.name;
-    for (const TimelineRow& row : fullShow())
-        EXPECT_TRUE(hasMusicFor(row.name)) << row.name;
-}
-
-TEST(Arrangement, RefusesRowsOutOfOrderAndRowsWithoutMusic)
-{
-    const std::vector<TimelineRow> backwards = {{"title board", 0, nullptr}, {"galaxy", 20, nullptr}, {"wormhole", 10, nullptr}};
-    EXPECT_THROW(sectionsOf(backwards), Exception);
-    const std::vector<TimelineRow> lateStart = {{"galaxy", 3, nullptr}};
-    EXPECT_THROW(sectionsOf(lateStart), Exception);
+    auto row = [](const char* name, int startBar, int bars) { return TimelineRow{name, nullptr, SceneKind::Galaxy, startBar, bars}; };
+    EXPECT_THROW(sectionsOf({row("galaxy", 3, 10)}), Exception);                      // late start
+    EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 12, 5)}), Exception);  // gap
+    EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 8, 5)}), Exception);   // overlap
+    EXPECT_THROW(sectionsOf({row("galaxy", 0, 0)}), Exception);                       // empty
+    EXPECT_THROW(sectionsOf({row("galaxy", 0, SHOW_BARS + 1)}), Exception);           // past the end
+    EXPECT_NO_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 10, 5)}));
     EXPECT_THROW(compose({{"juggler", 0, SHOW_BARS}}), Exception);
 }
 
 TEST(Composition, EverySectionWritesOnlyInsideItsOwnBarsWhateverItsLength)
 {
     // A row may move or a scene row may be missing, so every piece must fit any span it is given.
-    for (const TimelineRow& row : fullShow()) {
+    for (const TimelineRow& row : timelineRows()) {
         for (int bars : {1, 2, 3, 4, 5, 9, 17, 44, 60}) {
             const int firstBar = 10;
             const Score score = compose({{row.name, firstBar, firstBar + bars}});
@@ -99,7 +90,7 @@ TEST(Composition, EverySectionWritesOnlyInsideItsOwnBarsWhateverItsLength)
 
 TEST(Composition, OpensEverySectionOnItsFirstStepWithACrashOrAKick)
 {
-    for (const Section& section : sectionsOf(fullShow())) {
+    for (const Section& section : sectionsOf(timelineRows())) {
         const int step = barToStep(section.startBar);
         EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, step) || hasNoteAt(fullScore(), Instrument::Kick, step))
             << section.name;
@@ -113,53 +104,61 @@ TEST(Composition, StopsSoundingWithinTheTailAfterTheLastBar)
         EXPECT_LE(note.step * 0.125 + soundingSeconds(note), endSeconds) << "note at step " << note.step;
 }
 
-TEST(Composition, GrowsTheFirstTreeOneNotePerLevelFromBeat464)
+// The sync beats come from the running order; the scenes count them from their first frame, the
+// music from its section's first step.
+TEST(Composition, GrowsTheFirstTreeOneNotePerLevelOnTheForestsBeats)
 {
+    const int forest = firstBeatOf(SceneKind::Forest);
     std::vector<int> beats;
     for (const Note& note : notesOf(fullScore(), Instrument::Mallet)) {
-        if (note.step >= beatToStep(424) && note.step < beatToStep(600))
-            beats.push_back(note.step / STEPS_PER_BEAT);
-    }
-    EXPECT_EQ(beats, (std::vector<int>{464, 465, 466, 467, 468, 469, 470}));
-}
-
-TEST(Composition, PlaysOnePluckPerTreeOnEachBeatFrom493To532)
-{
-    std::vector<int> treeBeats;
-    for (const Note& note : notesOf(fullScore(), Instrument::Pluck)) {
-        if (note.step >= beatToStep(488) && note.step < beatToStep(540) && note.step % STEPS_PER_BEAT == 0 && note.length == 2)
-            treeBeats.push_back(note.step / STEPS_PER_BEAT);
+        if (note.step >= beatToStep(forest) && note.step < beatToStep(forest + 176))
+            beats.push_back(note.step / STEPS_PER_BEAT - forest);
     }
     std::vector<int> expected;
-    for (int beat = 493; beat <= 532; ++beat)
-        expected.push_back(beat);
+    for (int level = 0; level < FOREST_TREE_LEVELS; ++level)
+        expected.push_back(FOREST_FIRST_TREE_BEAT + level);
+    EXPECT_EQ(beats, expected);
+}
+
+TEST(Composition, PlaysOnePluckPerOtherTreeOnEachBeatFromItsStart)
+{
+    const int forest = firstBeatOf(SceneKind::Forest);
+    std::vector<int> treeBeats;
+    for (const Note& note : notesOf(fullScore(), Instrument::Pluck)) {
+        if (note.step >= beatToStep(forest + 64) && note.step < beatToStep(forest + 116) && note.step % STEPS_PER_BEAT == 0 &&
+            note.length == 2)
+            treeBeats.push_back(note.step / STEPS_PER_BEAT - forest);
+    }
+    std::vector<int> expected;
+    for (int tree = 0; tree < FOREST_OTHER_TREES; ++tree)
+        expected.push_back(FOREST_OTHER_TREES_BEAT + tree);
     EXPECT_EQ(treeBeats, expected);
 }
 
-TEST(Composition, MarksTheLeavesAt272sAndTheirDriftAt282sWithACrash)
+TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
 {
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, 272 * 8));  // 8 steps per second
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, 282 * 8));
-}
+    const int swoop = beatToStep(firstBeatOf(SceneKind::Planet) + PLANET_SWOOP_BEAT);
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, swoop));
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, swoop));
+    const int forest = firstBeatOf(SceneKind::Forest);
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, beatToStep(forest + FOREST_LEAVES_BEAT)));
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, beatToStep(forest + FOREST_DRIFT_BEAT)));
+    // The border comes straight out of the forest with a big hit.
+    const int border = beatToStep(firstBeatOf(SceneKind::Borderline));
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, border));
+    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Kick, border));
 
-TEST(Composition, BurstsTheCoreOnBeat880WithEveryHitAtOnce)
-{
-    const int burst = beatToStep(880);
+    const int core = firstBeatOf(SceneKind::Core);
+    const int burst = beatToStep(core + CORE_BURST_BEAT);
     EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, burst));
     EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, burst));
     EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Kick, burst));
     // Before the burst the shell throbs on even beats only: the kick keeps off the odd ones.
     for (int beat : kickBeats(fullScore())) {
-        if (beat >= 840 && beat < 880) {
+        if (beat >= core && beat < core + CORE_BURST_BEAT) {
             EXPECT_EQ(beat % 2, 0) << "kick on odd beat " << beat;
         }
     }
-}
-
-TEST(Composition, KeepsTheBorderStraightOutOfTheForestWithABigHitOnBar150)
-{
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, barToStep(150)));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Kick, barToStep(150)));
 }
 
 TEST(Composition, PutsAKickOnEveryBeatOfTheDrivingScenes)

@@ -1,29 +1,75 @@
-// test_showorder.cpp -- the complete running order: all twenty-one items at their bars, then the end.
+// test_showorder.cpp -- the running order: every card and scene at its bar, the sync beats, and the
+// shape any running order must have.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "timeline.h"
+#include "runningorder.h"
 
-TEST(ShowOrder, HoldsEveryCardAndSceneInOrderAtItsBar)
+// The one place the show's order is written out in the tests: moving a row or a beat moves the
+// music and the pictures, so it should be a deliberate change here too.
+TEST(ShowOrder, HoldsEveryCardAndSceneInOrderAtItsBarAndTheSharedBeats)
 {
+    using K = SceneKind;
     struct Expected {
         const char* name;
+        K kind;
         int bar;
     };
     const std::vector<Expected> expected = {
-        {"title board", 0},      {"presents board", 7}, {"galaxy board", 14},   {"galaxy", 18},
-        {"wormhole board", 38},  {"wormhole", 42},      {"planet board", 54},   {"planet", 58},
-        {"cloudman board", 82},  {"cloudman", 86},      {"forest board", 102},  {"forest", 106},
-        {"borderline", 150},     {"storm board", 166},  {"storm", 170},         {"seaweed board", 186},
-        {"seaweed", 190},        {"core board", 206},   {"core", 210},          {"end board", 228},
-        {"credits board", 236},
+        {"title board", K::Board, 0},        {"presents board", K::Board, 7},    {"galaxy board", K::Board, 14},
+        {"galaxy", K::Galaxy, 18},           {"wormhole board", K::Board, 38},   {"wormhole", K::Wormhole, 42},
+        {"planet board", K::Board, 54},      {"planet", K::Planet, 58},          {"cloudman board", K::Board, 82},
+        {"cloudman", K::Cloudman, 86},       {"forest board", K::Board, 102},    {"forest", K::Forest, 106},
+        {"borderline", K::Borderline, 150},  {"storm board", K::Board, 166},     {"storm", K::Storm, 170},
+        {"seaweed board", K::Board, 186},    {"seaweed", K::Seaweed, 190},       {"core board", K::Board, 206},
+        {"core", K::Core, 210},              {"end board", K::Board, 228},       {"credits board", K::Board, 236},
     };
     const std::vector<TimelineRow>& rows = timelineRows();
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         EXPECT_EQ(std::string(rows[i].name), expected[i].name) << "row " << i;
+        EXPECT_EQ(rows[i].kind, expected[i].kind) << rows[i].name;
         EXPECT_EQ(rows[i].startBar, expected[i].bar) << rows[i].name;
     }
+    EXPECT_STREQ(rows[1].card, "mirvboard.png");  // the one card not named after its row
+    EXPECT_EQ(SHOW_BARS * BEATS_PER_BAR * 500, 490000);
+
+    // The beats the pictures and the music share, in scene beats of 500 ms.
+    EXPECT_EQ(PLANET_SWOOP_BEAT * 500, 17000);
+    EXPECT_EQ(CLOUDMAN_KEY_FRAMES, 9);
+    EXPECT_EQ(FOREST_FIRST_TREE_BEAT, 40);
+    EXPECT_EQ(FOREST_TREE_LEVELS, 7);
+    EXPECT_EQ(FOREST_OTHER_TREES_BEAT, 69);
+    EXPECT_EQ(FOREST_OTHER_TREES, 40);
+    EXPECT_EQ(FOREST_LEAVES_BEAT * 500, 60000);
+    EXPECT_EQ(FOREST_DRIFT_BEAT * 500, 70000);
+    EXPECT_EQ(CORE_BURST_BEAT, 40);
+}
+
+TEST(ShowOrder, RowsTileTheShowFromBarZeroAndOnlyCardsHaveAnImage)
+{
+    int nextBar = 0;
+    for (const TimelineRow& row : timelineRows()) {
+        EXPECT_EQ(row.startBar, nextBar) << row.name;
+        EXPECT_GT(row.bars, 0) << row.name;
+        EXPECT_EQ(row.card != nullptr, row.kind == SceneKind::Board) << row.name;
+        nextBar = row.startBar + row.bars;
+    }
+    EXPECT_EQ(nextBar, SHOW_BARS);
+}
+
+TEST(ShowOrder, FitsEverySyncBeatInsideItsScene)
+{
+    auto beatsOf = [](SceneKind kind) {
+        for (const TimelineRow& row : timelineRows())
+            if (row.kind == kind)
+                return row.bars * BEATS_PER_BAR;
+        return 0;
+    };
+    EXPECT_LT(PLANET_SWOOP_BEAT, beatsOf(SceneKind::Planet));
+    EXPECT_LT(FOREST_OTHER_TREES_BEAT + FOREST_OTHER_TREES - 1, beatsOf(SceneKind::Forest));
+    EXPECT_LT(FOREST_DRIFT_BEAT, beatsOf(SceneKind::Forest));
+    EXPECT_LT(CORE_BURST_BEAT, beatsOf(SceneKind::Core));
 }

@@ -8,21 +8,21 @@
 #include <string>
 #include <vector>
 
+#include "runningorder.h"
 #include "score.h"
-#include "timeline.h"
 
 constexpr double TAIL_SECONDS = 1.5;  // release after the show's last bar, faded to silence
 
 struct Section {
     std::string name;  // the timeline row's name
     int startBar;      // the row's start bar
-    int endBar;        // the next row's start bar, or the end of the show
+    int endBar;        // the row's start bar plus its length: the next row's start, or the show's end
 
     int bars() const { return endBar - startBar; }
 };
 
-// One section per row, in row order; throws when the rows are not in strictly increasing bar
-// order from bar 0 within the show.
+// One section per row, in row order; throws unless each row starts where the one before ends, the
+// first at bar 0, all of them within the show.
 std::vector<Section> sectionsOf(const std::vector<TimelineRow>& rows);
 
 // Whether the composition has music for a row of this name.

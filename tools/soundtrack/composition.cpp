@@ -1,10 +1,10 @@
 // composition.cpp -- the soundtrack itself: the music for every row of the running order.
 //
 // 120 BPM in 4/4, sixteenth-note grid. Every writer takes the section's first bar and its length in
-// bars and fills exactly that span, so the music follows the timeline table wherever a row moves.
-// Title cards before a scene are four-bar build-ups into that scene; the scenes' sync points (the
-// forest's trees and leaves, the planet's swoop, the core's burst) count from the section start,
-// as the scenes themselves count from their first frame.
+// bars and fills exactly that span, so the music follows the running order wherever a row moves.
+// Title cards before a scene are four-bar build-ups into that scene; the scenes' sync beats (the
+// forest's trees and leaves, the planet's swoop, the core's burst) come from the running order and
+// count from the section start, as the scenes themselves count from their first frame.
 #include "arrangement.h"
 
 #include <algorithm>
@@ -414,7 +414,7 @@ void writePlanet(Score& score, int startBar, int bars)
         "C6:8 B5:4 A5:4", "B5:8 A5:4 G5:4", "G5:8 E5:4 B4:4", "C5:8 E5:4 A5:4",
         "F5:8 A5:4 D6:4", "D6:6 B5:2 G5:8", "A5:8 F5:4 D5:4", "E5:8 G5:4 C6:4",
     };
-    constexpr int swoopStep = 34 * STEPS_PER_BEAT;  // 17 s into the scene the teddy swoops in
+    const int swoopStep = beatToStep(PLANET_SWOOP_BEAT);
     Part drum = kick(0.85f, 0.5f);
     Part snares = snare(0.75f).hall(0.35f);
     Part hats = hat(0.45f);
@@ -465,7 +465,7 @@ void writePlanet(Score& score, int startBar, int bars)
 
 void writeCloudman(Score& score, int startBar, int bars)
 {
-    static const Chord chords[9] = {
+    static const Chord chords[CLOUDMAN_KEY_FRAMES] = {
         {"Bb1", "C4+F4+Bb4+D5"}, {"G1", "Bb3+D4+F4+A4"}, {"Eb2", "D4+G4+Bb4+D5"},  {"F2", "D4+F4+A4+C5"},
         {"D2", "C4+F4+A4+D5"},   {"G1", "Bb3+D4+F4+G4"}, {"C2", "Bb3+D4+Eb4+G4"}, {"F2", "Bb3+C4+Eb4+F4"},
         {"Bb1", "C4+D4+F4+A4"},
@@ -482,7 +482,8 @@ void writeCloudman(Score& score, int startBar, int bars)
     score.play(crash(0.5f).hall(0.5f), stepOf(startBar), 1, 60.f);
     for (int frameStep = 0; frameStep < bars; ++frameStep) {
         const int bar = startBar + frameStep;
-        const Chord& chord = frameStep < 9 ? chords[frameStep] : chords[frameStep % 2 ? 7 : 8];
+        const Chord& chord = frameStep < CLOUDMAN_KEY_FRAMES ? chords[frameStep]
+                                                             : chords[frameStep % 2 ? CLOUDMAN_KEY_FRAMES - 2 : CLOUDMAN_KEY_FRAMES - 1];
         holdChord(score, pads, stepOf(bar), 16, chord);
         arpeggio(score, strings, stepOf(bar), 16, chord, "01234321", 2);
         score.rhythm(drum, bar, "X.....x...x.....");
@@ -497,8 +498,8 @@ void writeCloudman(Score& score, int startBar, int bars)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Forest: G dorian. Ground first; the first tree grows from beat 40, the other forty one per beat
-// from beat 69; the leaves unfold at 60 s and drift from 70 s (beats 120 and 140).
+// Forest: G dorian. Ground first; the first tree grows level by level, the others follow one per
+// beat; the leaves unfold and later drift away.
 
 void writeForest(Score& score, int startBar, int bars)
 {
@@ -509,12 +510,6 @@ void writeForest(Score& score, int startBar, int bars)
         {"Bb1", "D4+F4+A4+C5"},
     };
     static const char* const drift[4] = {"D6:6 C6:2 A5:8", "G5:6 A5:2 Bb5:4 A5:4", "G5:6 F5:2 E5:8", "F5:4 G5:4 A5:8"};
-    constexpr int firstTreeBeat = 40;   // the first tree grows one level per beat for seven beats
-    constexpr int treeLevels = 7;
-    constexpr int otherTreesBeat = 69;  // tree i (1..40) starts 68 + i beats in
-    constexpr int otherTrees = 40;
-    constexpr int leavesBeat = 120;     // 60 s: the leaves unfold
-    constexpr int driftBeat = 140;      // 70 s: they drift away
     constexpr int grooveBar = 12;
     const int start = stepOf(startBar);
     const int endStep = stepOf(startBar + bars);
@@ -540,8 +535,8 @@ void writeForest(Score& score, int startBar, int bars)
         const int bar = startBar + b;
         const int barStep = stepOf(bar);
         const Chord& chord = chords[(b / 2) % 4];
-        const bool leavesOut = barStep >= beatStep(leavesBeat);
-        const bool drifting = barStep >= beatStep(driftBeat);
+        const bool leavesOut = barStep >= beatStep(FOREST_LEAVES_BEAT);
+        const bool drifting = barStep >= beatStep(FOREST_DRIFT_BEAT);
         const bool last = b == bars - 1 && bars > 1;
         pads.tone = leavesOut ? 0.45f : 0.2f;
         holdChord(score, pads, barStep, 16, chord);
@@ -561,37 +556,38 @@ void writeForest(Score& score, int startBar, int bars)
         if (drifting) {
             score.rhythm(open, bar, "..x...x...x...x.");
             score.rhythm(claps, bar, "....x.......x...");
-            score.line(melody, stepOf(bar), drift[(b - driftBeat / BEATS_PER_BAR) % 4]);
+            score.line(melody, stepOf(bar), drift[(b - FOREST_DRIFT_BEAT / BEATS_PER_BAR) % 4]);
         }
         if (last)
             roll(score, Part(Instrument::Tom, 0.75f).hall(0.2f), barStep + 10, 4, 1, 0.7f, 1.f, 45.f);
     }
 
     // The first tree: seven rising notes, one per level, over a swelling chord.
-    static const char* const firstTree[treeLevels] = {"G4", "A4", "Bb4", "D5", "F5", "A5", "D6"};
-    for (int level = 0; level < treeLevels; ++level) {
-        const int step = beatStep(firstTreeBeat + level);
+    static const char* const firstTree[FOREST_TREE_LEVELS] = {"G4", "A4", "Bb4", "D5", "F5", "A5", "D6"};
+    for (int level = 0; level < FOREST_TREE_LEVELS; ++level) {
+        const int step = beatStep(FOREST_FIRST_TREE_BEAT + level);
         if (step < endStep)
             score.play(growth, step, 4, static_cast<float>(noteNumber(firstTree[level])), 0.7f + 0.05f * level);
     }
-    if (beatStep(firstTreeBeat) < endStep)
-        score.play(riser(0.5f, 0.2f), beatStep(firstTreeBeat), std::min(treeLevels * 4, endStep - beatStep(firstTreeBeat)), 60.f);
+    const int firstTreeStep = beatStep(FOREST_FIRST_TREE_BEAT);
+    if (firstTreeStep < endStep)
+        score.play(riser(0.5f, 0.2f), firstTreeStep, std::min(FOREST_TREE_LEVELS * 4, endStep - firstTreeStep), 60.f);
 
     // Forty trees, one per beat: each plays the next tone of the bar's chord, climbing an octave
     // every fourteen trees.
-    for (int tree = 1; tree <= otherTrees; ++tree) {
-        const int beat = otherTreesBeat + tree - 1;
+    for (int tree = 1; tree <= FOREST_OTHER_TREES; ++tree) {
+        const int beat = FOREST_OTHER_TREES_BEAT + tree - 1;
         const int step = beatStep(beat);
         if (step >= endStep)
             break;
         const int bar = (step - start) / STEPS_PER_BAR;
         const std::vector<int> tones = tonesOf(chords[(bar / 2) % 4]);
         const int tone = tones[(tree - 1) % tones.size()] + 12 * ((tree - 1) / 14);
-        score.play(trees, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / otherTrees);
-        score.play(treeTops, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / otherTrees);
+        score.play(trees, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / FOREST_OTHER_TREES);
+        score.play(treeTops, step, 2, static_cast<float>(tone), 0.75f + 0.25f * tree / FOREST_OTHER_TREES);
     }
 
-    for (int beat : {leavesBeat, driftBeat}) {
+    for (int beat : {FOREST_LEAVES_BEAT, FOREST_DRIFT_BEAT}) {
         if (beatStep(beat) < endStep)
             score.play(crash(0.75f), beatStep(beat), 1, 60.f);
     }
@@ -732,8 +728,8 @@ void writeSeaweed(Score& score, int startBar, int bars)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Core: D minor. The shell throbs on every other beat until it bursts forty beats in; then the
-// whole band plays the theme.
+// Core: D minor. The shell throbs on every other beat until it bursts; then the whole band plays
+// the theme.
 
 void writeCore(Score& score, int startBar, int bars)
 {
@@ -743,9 +739,8 @@ void writeCore(Score& score, int startBar, int bars)
         {"G1", "D4+G4+Bb4+D5"},
         {"A1", "C#4+E4+A4+C#5"},
     };
-    constexpr int burstBeat = 40;
     const int start = stepOf(startBar);
-    const int burstStep = start + beatToStep(burstBeat);
+    const int burstStep = start + beatToStep(CORE_BURST_BEAT);
     const int endStep = stepOf(startBar + bars);
     Part throb = kick(0.9f, 0.55f);
     Part drum = kick(1.f, 0.35f);
@@ -959,12 +954,13 @@ const Music* musicFor(const std::string& name)
 std::vector<Section> sectionsOf(const std::vector<TimelineRow>& rows)
 {
     std::vector<Section> sections;
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const int end = i + 1 < rows.size() ? rows[i + 1].startBar : SHOW_BARS;
-        const bool startsRight = i == 0 ? rows[i].startBar == 0 : rows[i].startBar > rows[i - 1].startBar;
-        if (!startsRight || end <= rows[i].startBar)
-            THROW_EXCEPTION(std::string("Timeline row out of order: ") + rows[i].name);
-        sections.push_back({rows[i].name, rows[i].startBar, end});
+    int nextBar = 0;  // where the row must start: bar 0, then the end of the row before
+    for (const TimelineRow& row : rows) {
+        const int end = row.startBar + row.bars;
+        if (row.startBar != nextBar || row.bars <= 0 || end > SHOW_BARS)
+            THROW_EXCEPTION(std::string("Timeline row out of order: ") + row.name);
+        sections.push_back({row.name, row.startBar, end});
+        nextBar = end;
     }
     return sections;
 }

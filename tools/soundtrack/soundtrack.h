@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "timeline.h"
+#include "runningorder.h"
 
 // What one render did, for the tool's report line.
 struct SoundtrackFacts {
