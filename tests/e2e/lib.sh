@@ -1,4 +1,4 @@
-# lib.sh -- shared helpers for the end-to-end tests: a virtual display and scratch show folders.
+# lib.sh -- shared helpers for the end-to-end tests: results, a virtual display and a scratch folder.
 set -u
 
 SHOW_DIR=$(cd "$1" && pwd)
@@ -31,37 +31,6 @@ start_display() {
 SCRATCH=$(mktemp -d /tmp/bearings-e2e-XXXXXX)
 trap 'rm -rf "$SCRATCH"' EXIT
 export SDL_AUDIODRIVER=dummy
-
-# A show folder holding the program and the named subset of assets ("all" for every one).
-make_show() {
-  local dir="$SCRATCH/$1"
-  shift
-  mkdir -p "$dir"
-  cp "$SHOW_DIR/bearings" "$dir/"
-  if [ "${1:-}" = all ]; then
-    (cd "$SHOW_DIR" && find . -maxdepth 1 -type f \( -name '*.png' -o -name '*.bmp' -o -name '*.obj' -o -name '*.ogg' \) -exec cp {} "$dir/" \;)
-  else
-    local f
-    for f in "$@"; do cp "$SHOW_DIR/$f" "$dir/"; done
-  fi
-  echo "$dir"
-}
-
-# Runs the program in a folder; sets OUT (stdout) and STATUS.
-run_program() {
-  local dir=$1
-  OUT=$(cd "$dir" && timeout 120 ./bearings 2>/dev/null)
-  STATUS=$?
-}
-
-expect_failure() {
-  local what=$1 expected=$2
-  if [ "$OUT" = "$expected" ] && [ "$STATUS" -eq 1 ]; then
-    pass "$what: '$expected', status 1"
-  else
-    fail "$what: expected '$expected' and status 1, got '$OUT' and status $STATUS"
-  fi
-}
 
 finish() {
   echo "$passes passed, $failures failed"

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-show=$(make_show all all)
+show=$SHOW_DIR
 (cd "$show" && exec timeout 300 ./bearings >"$SCRATCH/stdout" 2>/dev/null) &
 pid=$!
 

@@ -2,7 +2,7 @@
 # test_no_devices.sh -- no display or no audio device: one clear line and status 1, no crash.
 source "$(dirname "$0")/lib.sh"
 
-show=$(make_show all all)
+show=$SHOW_DIR
 
 # SDL falls back to an off-screen driver when nothing is named; a desktop user's X11 with no
 # display to reach is the case that must fail cleanly.

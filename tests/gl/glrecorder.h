@@ -1,12 +1,14 @@
-// glrecorder.h -- a recording stand-in for OpenGL 1.1 and GLU, linked into tests instead of libGL.
+// glrecorder.h -- a recording stand-in for the OpenGL 1.1 and GLU calls the program makes, linked
+// into tests instead of libGL.
 //
-// Every GL/GLU call the program makes is logged with its arguments; a small model of the state
-// (capabilities, matrix stacks, current colour/texcoord/normal, bound texture) lets the code under
-// test read back what it set (glGetFloatv of the model-view matrix, for the cel shader) and lets
-// tests check primitives vertex by vertex.
+// Each call is logged with its arguments (pointers left out), and a small model of the state lets
+// the code under test read back its model-view matrix (the cel shader) and lets tests check
+// primitives vertex by vertex. gluLookAt and gluPerspective are logged but leave the matrices alone.
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -16,42 +18,50 @@ namespace glrec {
 
 struct Call {
     std::string name;
-    std::vector<double> args;  // every argument as a number (pointers are left out)
+    std::vector<double> args;
 };
 
 struct Vertex {
-    float x, y, z;        // as passed, model space
-    float r, g, b, a;     // current colour when the vertex was sent
-    float s, t;           // current texture coordinate
-    float nx, ny, nz;     // current normal
+    float x, y, z;     // as passed, model space
+    float r, g, b, a;  // current colour when the vertex was sent
+    float s, t;        // current texture coordinate
+    float nx, ny, nz;  // current normal
 };
 
 struct Primitive {
-    GLenum mode;                  // GL_QUADS, GL_POINTS, ...
-    GLuint texture;               // bound to GL_TEXTURE_2D when the batch began
-    bool textured;                // GL_TEXTURE_2D enabled when the batch began
+    GLenum mode;      // GL_QUADS, GL_POINTS, ...
+    GLuint texture;   // bound to GL_TEXTURE_2D when the batch began
+    bool textured;    // GL_TEXTURE_2D enabled when the batch began
+    bool scissored;   // GL_SCISSOR_TEST enabled when the batch began
+    GLint scissor[4]; // the scissor box then: x, y, width, height
     std::vector<Vertex> vertices;
-    bool scissored = false;       // GL_SCISSOR_TEST enabled when the batch began
-    GLint scissor[4] = {0, 0, 0, 0};  // the scissor box then: x, y, width, height
 };
 
+struct State {
+    std::vector<Call> log;
+    std::vector<Primitive> primitives;
+    std::set<GLenum> enabled;
+    std::map<GLenum, std::vector<std::vector<float>>> stacks;  // column-major 4x4 matrices, top last
+    GLenum matrixMode = GL_MODELVIEW;
+    float colour[4] = {1, 1, 1, 1};
+    float texCoord[2] = {0, 0};
+    float normal[3] = {0, 0, 1};
+    GLuint texture = 0, nextTexture = 1;
+    GLint scissor[4] = {0, 0, 1024, 768};
+    GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
+    bool depthMask = true;
+    const float* vertexArray = nullptr;  // three floats a vertex
+    const float* colourArray = nullptr;  // four floats a vertex
+    std::uint32_t clockMs = 0;           // what SDL ticks read as, once setClock has run
+};
+
+State& state();
 void reset();  // clears the log and restores the initial GL state
-const std::vector<Call>& calls();
+void setClock(std::uint32_t ms);  // from now on the show clock reads ms
 std::vector<Call> callsNamed(const std::string& name);
-std::size_t count(const std::string& name);
-const std::vector<Primitive>& primitives();
-
-bool isEnabled(GLenum capability);
-bool clientStateEnabled(GLenum array);
-const float* matrix(GLenum mode);  // top of the stack, column-major as GL stores it
-GLenum matrixMode();
-int stackDepth(GLenum mode);
-void currentColor(float out[4]);
-GLuint boundTexture();
-void blendFunc(GLenum* source, GLenum* destination);
-bool depthMask();
-
-// The show clock for Tempo: from now on SDL ticks read as ms.
-void setClock(std::uint32_t ms);
+std::size_t indexOf(const std::string& name, std::size_t from = 0);  // in the log; its size if none
+inline const std::vector<Primitive>& primitives() { return state().primitives; }
+inline bool isEnabled(GLenum capability) { return state().enabled.count(capability) > 0; }
+inline const float* matrix(GLenum mode) { return state().stacks[mode].back().data(); }
 
 }  // namespace glrec

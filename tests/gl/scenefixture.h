@@ -1,15 +1,80 @@
-// scenefixture.h -- a test fixture for one scene: stand-in files, a started clock, the scene set
-// up, and frames drawn at chosen show times into a fresh recording.
+// scenefixture.h -- what the drawing tests share: a scratch working folder with stand-in assets,
+// small BMP writers, and a fixture that draws one scene at chosen show times.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <SDL/SDL.h>
 
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
 
 #include "glrecorder.h"
-#include "scenefolder.h"
 #include "tempo.h"
 
+// A width x height 24-bit BMP of one colour. SDL_image finds the format by content, so a ".png"
+// name still loads.
+inline void writeImage(const std::string& path, int width = 4, int height = 4, Uint8 r = 200, Uint8 g = 180, Uint8 b = 160)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, height, 24, 0x0000FF, 0x00FF00, 0xFF0000, 0);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, r, g, b));
+    SDL_SaveBMP(surface, path.c_str());
+    SDL_FreeSurface(surface);
+}
+
+// An 8-bit grey BMP: pixel (x, z), row z from the top, gets levels[x + z * width].
+inline void writeGreyImage(const std::string& path, int width, int depth, const std::vector<int>& levels)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, depth, 8, 0, 0, 0, 0);
+    SDL_Color greys[256];
+    for (int level = 0; level < 256; ++level)
+        greys[level] = SDL_Color{Uint8(level), Uint8(level), Uint8(level), 0};
+    SDL_SetColors(surface, greys, 0, 256);
+    for (int z = 0; z < depth; ++z)
+        for (int x = 0; x < width; ++x)
+            static_cast<Uint8*>(surface->pixels)[z * surface->pitch + x] = Uint8(levels[x + z * width]);
+    SDL_SaveBMP(surface, path.c_str());
+    SDL_FreeSurface(surface);
+}
+
+// A fresh folder that the process works in while the object lives, by default holding a one-triangle
+// teddy, a 4x4 stand-in for every image the scenes load and a 64x64 height image rising along x.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(bool withSceneAssets = true)
+    {
+        char pattern[] = "/tmp/bearings-test-XXXXXX";
+        folder = mkdtemp(pattern);
+        previous = std::filesystem::current_path();
+        std::filesystem::current_path(folder);
+        if (!withSceneAssets)
+            return;
+        std::ofstream("teddy.obj") << "o teddy\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
+        for (const char* image : {"celshades.png", "moon.png", "planetclouds.png", "borderline1.png", "borderline2.png",
+                                  "borderline3.png", "borderlinehit.png", "corefire.png", "rayfire.png"})
+            writeImage(image);
+        std::vector<int> ramp(64 * 64);
+        for (std::size_t i = 0; i < ramp.size(); ++i)
+            ramp[i] = 3 * static_cast<int>(i % 64);
+        writeGreyImage("hf.bmp", 64, 64, ramp);
+    }
+    ~ScratchFolder()
+    {
+        std::filesystem::current_path(previous);
+        std::filesystem::remove_all(folder);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    std::string folder;                   // absolute path of the scratch folder
+    std::filesystem::path previous;       // the working folder to return to
+};
+
+// One scene built in a scratch folder, with the clock started at 0 and setup() done.
 template <class SceneType>
 struct SceneFixture : ::testing::Test {
     SceneFixture() : tempo(120, 0)
@@ -28,7 +93,17 @@ struct SceneFixture : ::testing::Test {
         scene.draw(tempo);
     }
 
-    SceneFolder folder;  // first: the scene loads its files from it
+    ScratchFolder folder;  // first: the scene loads its files from it
     SceneType scene;
     Tempo tempo;
 };
+
+// The primitives of the last frame drawn in one mode.
+inline std::vector<const glrec::Primitive*> primitivesOf(GLenum mode)
+{
+    std::vector<const glrec::Primitive*> found;
+    for (const glrec::Primitive& primitive : glrec::primitives())
+        if (primitive.mode == mode)
+            found.push_back(&primitive);
+    return found;
+}

@@ -1,47 +1,49 @@
-// test_corescene.cpp -- the core's throb, its burst forty beats in, the rays and the husks.
+// test_corescene.cpp -- the core's shell of shards, its throb and its burst forty beats in, the husks.
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "corescene.h"
-#include "glrecorder.h"
 #include "random.h"
 #include "scenefixture.h"
 #include "seaweedscene.h"
-#include "tempo.h"
 
 namespace {
 constexpr int FIRST_FRAME = 420000;  // show time at which the timeline makes the scene current (beat 840)
 
 struct CoreSceneTest : SceneFixture<CoreScene> {
-    // The shell: the first triangle batch of the frame.
-    const glrec::Primitive& shellBatch() const
-    {
-        for (const glrec::Primitive& primitive : glrec::primitives())
-            if (primitive.mode == GL_TRIANGLES)
-                return primitive;
-        throw std::runtime_error("no triangles drawn");
-    }
-
+    const glrec::Primitive& shellBatch() const { return *primitivesOf(GL_TRIANGLES).at(0); }
     std::size_t raysDrawn() const
     {
         std::size_t n = 0;
-        for (const glrec::Primitive& primitive : glrec::primitives())
-            n += primitive.mode == GL_TRIANGLES && primitive.texture == scene.rayTexture && primitive.textured;
+        for (const glrec::Primitive* batch : primitivesOf(GL_TRIANGLES))
+            n += batch->texture == scene.rayTexture && batch->textured;
         return n;
     }
 };
 }
 
-TEST(CoreSceneSequence, ShardsContinueTheSequenceTheSeaweedSeeded)
+TEST(Shell, HasNineHundredShardsTakingThreeDrawsEachAndTheSceneContinuesTheSeaweedsSequence)
 {
-    SceneFolder folder;
+    seedRandom15(10);
+    const Shell shell(30, 15);
+    ASSERT_EQ(shell.shards.size(), 900u);
+    const int afterShell = random15();
+    seedRandom15(10);
+    for (int draw = 0; draw < 2700; ++draw)
+        random15();
+    EXPECT_EQ(random15(), afterShell);
+    const Shard& pole = shell.shards[0];  // the north pole's zero-area shard of slice 0
+    EXPECT_EQ(pole.corners[0].x, pole.corners[1].x);
+    EXPECT_EQ(pole.corners[0].y, pole.corners[1].y);
+
+    // The core is built right after the seaweed, which seeds 10 and draws for its strands, anchors
+    // and motes; each shard flies off along its centre plus the three draws, last draw along x.
+    ScratchFolder folder;
     const SeaweedScene seaweed;
     const CoreScene core;
-
     seedRandom15(10);
-    const int seaweedDraws = 100 * 2 + 1000 * 2 + 2000 * 3;  // strands, anchors, motes
-    for (int draw = 0; draw < seaweedDraws; ++draw)
+    for (int draw = 0; draw < 100 * 2 + 1000 * 2 + 2000 * 3; ++draw)
         random15();
     const float r1 = randomUnit() - 0.5f, r2 = randomUnit() - 0.5f, r3 = randomUnit() - 0.5f;
     const Shard& first = core.shell.shards[0];
@@ -50,21 +52,40 @@ TEST(CoreSceneSequence, ShardsContinueTheSequenceTheSeaweedSeeded)
     EXPECT_EQ(first.velocity.z, first.centre.z + r1);
 }
 
+TEST(Shell, UpdateFallsUnderGravityBeforeMoving)
+{
+    Shell shell(30, 15);
+    const Shard before = shell.shards[100];
+    shell.update(0.5f);
+    const Shard& after = shell.shards[100];
+    EXPECT_FLOAT_EQ(after.velocity.y, before.velocity.y - 1.0f);  // 2 units/s^2 for half a second
+    EXPECT_FLOAT_EQ(after.velocity.x, before.velocity.x);
+    EXPECT_FLOAT_EQ(after.centre.y, before.centre.y + 0.5f * (before.velocity.y - 1.0f));
+    EXPECT_FLOAT_EQ(after.centre.z, before.centre.z + 0.5f * before.velocity.z);
+    EXPECT_EQ(after.corners[2].x, before.corners[2].x);
+}
+
+TEST(SignedPower, KeepsTheSignOfTheBase)
+{
+    EXPECT_FLOAT_EQ(signedPower(8.0f, 1.0f / 3), 2.0f);
+    EXPECT_FLOAT_EQ(signedPower(-8.0f, 1.0f / 3), -2.0f);
+    EXPECT_EQ(signedPower(0.0f, 0.3f), 0.0f);
+    EXPECT_EQ(signedPower(-0.25f, 1.0f), -0.25f);
+}
+
 TEST_F(CoreSceneTest, ShellThrobsOnEvenBeatsAndRestsOnOddOnes)
 {
+    const Shard& shard = scene.shell.shards[10];  // corner k of shard s is vertex 3 s + k
     drawAt(FIRST_FRAME);  // beat 840, phase 0: scale 1.3
-    const Shard& shard = scene.shell.shards[10];
     EXPECT_FLOAT_EQ(shellBatch().vertices[30].x, 1.3f * shard.centre.x + shard.corners[0].x);
-
     drawAt(FIRST_FRAME + 250);  // phase 0.5: scale 1.15
     EXPECT_FLOAT_EQ(shellBatch().vertices[30].y, 1.15f * shard.centre.y + shard.corners[0].y);
-
     drawAt(FIRST_FRAME + 600);  // beat 841: at rest
     EXPECT_FLOAT_EQ(shellBatch().vertices[31].z, shard.centre.z + shard.corners[1].z);
     EXPECT_EQ(shellBatch().vertices.size(), 2700u);
 }
 
-TEST_F(CoreSceneTest, BurstsFortyBeatsInAndNotAtThirtyNineAndAFraction)
+TEST_F(CoreSceneTest, BurstsFortyBeatsInNotBeforeAndSetupRestartsOnlyTheCountdown)
 {
     const Shell before = scene.shell;
     drawAt(FIRST_FRAME + 10);  // the countdown starts at the first frame's beat, 840
@@ -74,51 +95,35 @@ TEST_F(CoreSceneTest, BurstsFortyBeatsInAndNotAtThirtyNineAndAFraction)
 
     drawAt(FIRST_FRAME + 40 * 500);  // beat 880, even, but the shell has burst: no throb
     EXPECT_EQ(raysDrawn(), 20u);
-    const float dt = 0.001f;  // one ms since the frame before
-    const Shard& was = before.shards[5];
     const Shard& now = scene.shell.shards[5];
-    EXPECT_FLOAT_EQ(now.velocity.y, was.velocity.y - 2 * dt);
-    EXPECT_FLOAT_EQ(now.centre.x, was.centre.x + dt * was.velocity.x);
+    EXPECT_NE(now.centre.x, before.shards[5].centre.x);
     EXPECT_FLOAT_EQ(shellBatch().vertices[15].x, now.centre.x + now.corners[0].x);
-
+    const float velocityY = now.velocity.y;
     drawAt(FIRST_FRAME + 40 * 500 + 100);
-    EXPECT_FLOAT_EQ(scene.shell.shards[5].velocity.y, was.velocity.y - 2 * dt - 0.2f);
-}
+    EXPECT_FLOAT_EQ(scene.shell.shards[5].velocity.y, velocityY - 0.2f);
 
-TEST_F(CoreSceneTest, SetupRestartsTheCountdownButABurstShellStaysBurst)
-{
-    drawAt(FIRST_FRAME);
-    drawAt(FIRST_FRAME + 20000);
     const float flown = scene.shell.shards[0].centre.x;
     scene.setup();
-    drawAt(FIRST_FRAME + 21000);  // first frame again: 0 beats in
+    drawAt(FIRST_FRAME + 21000);  // a first frame again: 0 beats in, and the shell stays burst
     EXPECT_EQ(raysDrawn(), 0u);
     EXPECT_EQ(scene.shell.shards[0].centre.x, flown);
 }
 
-TEST_F(CoreSceneTest, HuskIsTheSphereGrownByTheSignedPowers)
+TEST_F(CoreSceneTest, HusksAreSpheresGrownByPowersThatKeepTheirSign)
 {
-    drawAt(FIRST_FRAME + 1300);  // beat 842.6: exponents away from 1, negative cosines on the far side
-    const double pi = 3.1415926535;
-    const float beatPos = 842.6f;
-    const int c = 2, m = 53, j = 30;  // theta past 3/4 of a turn, phi in the southern half
-    const float p1 = static_cast<float>(1 + 0.7f * std::cos(0.6 * c + beatPos * pi / 2));
-    const float p2 = static_cast<float>(1 + 0.7f * std::cos(0.6 * c + beatPos * pi));
-    const float size = static_cast<float>(1 + 0.6 * c);
-    const float theta = static_cast<float>(2 * m * 0.039269908168750006);
-    const float cosTheta = static_cast<float>(std::cos(theta)), sinTheta = static_cast<float>(std::sin(theta));
-    const double phi = j * 0.07853981633750001;
-    const float sinPhi = static_cast<float>(std::sin(phi)), cosPhi = static_cast<float>(std::cos(phi));
-
-    std::vector<const glrec::Primitive*> strips;
-    for (const glrec::Primitive& primitive : glrec::primitives())
-        if (primitive.mode == GL_LINE_STRIP)
-            strips.push_back(&primitive);
-    ASSERT_EQ(strips.size(), 560u);
-    const glrec::Vertex& v = strips[80 * c + m]->vertices[j - 1];
-    EXPECT_FLOAT_EQ(v.x, cosTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(cosTheta, p2));
-    EXPECT_FLOAT_EQ(v.y, cosPhi + 1.5f * size * sinPhi * signedPower(cosPhi, p1));
-    EXPECT_FLOAT_EQ(v.z, sinTheta * sinPhi + size * signedPower(sinPhi, p1) * signedPower(sinTheta, p2));
-    EXPECT_LT(v.y, 0.0f);
-    EXPECT_FLOAT_EQ(strips[80 * c + m]->vertices[0].g, 0.7f);
+    // On beat 841 the innermost husk (size 1, yellow) has exponents 1 across latitudes and 0.3 round
+    // the meridians: at the equator it reaches 2 along x, -x and z; at 45 degrees north y is
+    // cos 45 + 1.5 sin 45 cos 45.
+    drawAt(FIRST_FRAME + 500);
+    const auto strips = primitivesOf(GL_LINE_STRIP);
+    ASSERT_EQ(strips.size(), 7u * 80);
+    auto vertex = [&](int meridian, int latitude) { return strips[meridian]->vertices[latitude - 1]; };
+    EXPECT_NEAR(vertex(0, 20).x, 2.0f, 1e-5f);
+    EXPECT_NEAR(vertex(0, 20).y, 0.0f, 1e-5f);
+    EXPECT_NEAR(vertex(40, 20).x, -2.0f, 1e-5f);
+    EXPECT_NEAR(vertex(20, 20).z, 2.0f, 1e-5f);
+    EXPECT_NEAR(vertex(0, 10).y, 1.4571f, 1e-4f);
+    EXPECT_NEAR(vertex(0, 30).y, -1.4571f, 1e-4f);
+    EXPECT_FLOAT_EQ(strips[0]->vertices[0].g, 0.9f);
+    EXPECT_FLOAT_EQ(strips[6 * 80]->vertices[0].g, 0.3f);  // red outside
 }

@@ -1,52 +1,91 @@
-// test_heightfield.cpp -- the terrain's baked lighting, its triangles and its grid lines.
+// test_heightfield.cpp -- heights read from an image, the height queries between grid points, and
+// the terrain's baked lighting.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <vector>
 
-#include "glrecorder.h"
-#include "greybmp.h"
+#include "exception.h"
 #include "heightfield.h"
+#include "scenefixture.h"
 
 namespace {
-float cellRed(std::size_t row, std::size_t cell)
+constexpr float levelHeight = 7.0f / 255.0f;  // terrain units per grey level at height scale 7
+
+// The grey levels as a terrain of height scale 7, with the forest's base colour and ambient level.
+Heightfield terrain(int width, int depth, const std::vector<int>& levels, Vec3 light = Vec3{-1, -1.5f, -1})
 {
-    return glrec::primitives().at(row).vertices.at(6 * cell).r;
-}
-}
-
-TEST(HeightfieldDrawing, CellsFacingTheLightAreBrighterThanFlatGroundAndNeverNegative)
-{
-    glrec::reset();
-    const float flat = 0.5f * (0.1f + 0.9f * 1.5f / std::sqrt(4.25f));  // about 0.377
-    HeightImage(3, 2, std::vector<int>(6, 128)).terrain().drawSurface();
-    EXPECT_NEAR(cellRed(0, 0), flat, 1e-5f);
-    EXPECT_NEAR(cellRed(0, 1), flat, 1e-5f);
-
-    // A ridge along z at x = 1; the light travels towards -x, so the slope falling to +x faces it.
-    glrec::reset();
-    HeightImage(3, 2, {0, 40, 0, 0, 40, 0}).terrain().drawSurface();
-    EXPECT_LT(cellRed(0, 0), flat);
-    EXPECT_GT(cellRed(0, 0), 0.0f);
-    EXPECT_GT(cellRed(0, 1), flat);
-
-    // Turned far enough away, or lit from below, a cell is black rather than negative.
-    glrec::reset();
-    HeightImage(3, 2, {0, 200, 0, 0, 200, 0}).terrain().drawSurface();
-    EXPECT_EQ(cellRed(0, 0), 0.0f);
-    glrec::reset();
-    HeightImage(2, 2, std::vector<int>(4, 50)).terrain(Vec3{0, 1, 0}).drawSurface();
-    EXPECT_EQ(cellRed(0, 0), 0.0f);
+    ScratchFolder folder(false);
+    writeGreyImage("hf.bmp", width, depth, levels);
+    return Heightfield("hf.bmp", 7.0f, light, Vec3{0.5f, 0.5f, 0.5f}, 0.1f);
 }
 
-TEST(HeightfieldDrawing, SinglePointDrawsNoCellsAndTwoOnePointStrips)
+// The red of the first corner of a cell of the surface just drawn.
+float cellRed(std::size_t cell) { return glrec::primitives().at(0).vertices.at(6 * cell).r; }
+}
+
+TEST(Heightfield, GridPointsHoldTheirScaledGreyLevelsRowsAlongZAndInterpolateBilinearly)
 {
-    const Heightfield field = HeightImage(1, 1, {77}).terrain();
+    const Heightfield field = terrain(4, 3, {0, 10, 20, 30, 40, 50, 255, 70, 80, 90, 100, 110});
+    EXPECT_EQ(field.getWidth(), 4);
+    EXPECT_EQ(field.getDepth(), 3);
+    EXPECT_FLOAT_EQ(field.heightAt(1, 0), 10 * levelHeight);
+    EXPECT_FLOAT_EQ(field.heightAt(2, 1), 7.0f);
+    EXPECT_FLOAT_EQ(field.heightAt(1, 2), 90 * levelHeight);
+    EXPECT_NEAR(field.heightAt(0.5f, 0.0f), 5 * levelHeight, 1e-5f);
+    EXPECT_NEAR(field.heightAt(0.5f, 0.5f), 25 * levelHeight, 1e-5f);
+    EXPECT_NEAR(field.heightAt(0.25f, 0.75f), 32.5f * levelHeight, 1e-5f);
+}
+
+// Outside the terrain the ground is 0; in the last column and row, which have no neighbour beyond,
+// the edge heights carry on to the rim instead of reading past the grid.
+TEST(Heightfield, IsZeroOutsideAndHoldsTheEdgeInTheLastColumnAndRow)
+{
+    const Heightfield field = terrain(3, 2, {10, 20, 30, 40, 50, 60});
+    EXPECT_EQ(field.heightAt(3.0f, 1.0f), 0.0f);
+    EXPECT_EQ(field.heightAt(1.0f, 2.0f), 0.0f);
+    EXPECT_EQ(field.heightAt(-0.5f, 1.0f), 0.0f);
+    EXPECT_FLOAT_EQ(field.heightAt(2.5f, 0.0f), 30 * levelHeight);
+    EXPECT_NEAR(field.heightAt(2.5f, 0.5f), 45 * levelHeight, 1e-5f);
+    EXPECT_NEAR(field.heightAt(0.5f, 1.5f), 45 * levelHeight, 1e-5f);
+
+    const Heightfield point = terrain(1, 1, {51});  // one point: no cells, two one-point grid lines
+    EXPECT_FLOAT_EQ(point.heightAt(0.9f, 0.9f), 51 * levelHeight);
     glrec::reset();
-    field.drawSurface();
-    EXPECT_TRUE(glrec::calls().empty());
-    field.drawGrid();
+    point.drawSurface();
+    EXPECT_TRUE(glrec::state().log.empty());
+    point.drawGrid();
     ASSERT_EQ(glrec::primitives().size(), 2u);
     EXPECT_EQ(glrec::primitives()[0].vertices.size(), 1u);
     EXPECT_EQ(glrec::primitives()[1].vertices.size(), 1u);
+
+    try {
+        Heightfield missing("/nonexistent/hf.bmp", 7.0f, Vec3{-1, -1.5f, -1}, Vec3{0.5f, 0.5f, 0.5f}, 0.1f);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.getMessage(), "Unable to load: /nonexistent/hf.bmp");
+    }
+}
+
+TEST(Heightfield, CellsFacingTheLightAreBrighterThanFlatGroundAndNeverNegative)
+{
+    const float flat = 0.5f * (0.1f + 0.9f * 1.5f / std::sqrt(4.25f));  // about 0.377
+    glrec::reset();
+    terrain(3, 2, std::vector<int>(6, 128)).drawSurface();
+    EXPECT_NEAR(cellRed(0), flat, 1e-5f);
+    EXPECT_NEAR(cellRed(1), flat, 1e-5f);
+
+    // A ridge along z at x = 1; the light travels towards -x, so the slope falling to +x faces it.
+    glrec::reset();
+    terrain(3, 2, {0, 40, 0, 0, 40, 0}).drawSurface();
+    EXPECT_LT(cellRed(0), flat);
+    EXPECT_GT(cellRed(0), 0.0f);
+    EXPECT_GT(cellRed(1), flat);
+
+    // Turned far enough away, or lit from below, a cell is black rather than negative.
+    glrec::reset();
+    terrain(3, 2, {0, 200, 0, 0, 200, 0}).drawSurface();
+    EXPECT_EQ(cellRed(0), 0.0f);
+    glrec::reset();
+    terrain(2, 2, std::vector<int>(4, 50), Vec3{0, 1, 0}).drawSurface();
+    EXPECT_EQ(cellRed(0), 0.0f);
 }

@@ -1,15 +1,11 @@
 // test_teddy.cpp -- the teddy's one-time loading and its per-corner cel shade coordinate.
 #include <gtest/gtest.h>
-#include <SDL/SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <string>
 
 #include "exception.h"
-#include "glrecorder.h"
+#include "scenefixture.h"
 #include "teddy.h"
 
 // Reaches the shared model so that each test starts from "not loaded yet", whatever ran before.
@@ -23,60 +19,26 @@ struct TeddyTestAccess {
 };
 
 namespace {
-
 // Nine corners, one normal each: the cases of the shade rule in file order.
 const char* const SHADE_MODEL =
-    "o shades\n"
-    "v 0 0 0\nv 1 0 0\nv 0 1 0\n"
-    "vt 0 0 0\n"
-    "vn -1 0 0\n"               // 1: faces -x fully
-    "vn 1 0 0\n"                // 2: faces away
-    "vn 0 1 0\n"                // 3: side on
-    "vn 0 0 1\n"                // 4: side on
-    "vn -0.5 0 0.8660254\n"     // 5: halfway
-    "vn -4 0 0\n"               // 6: long normal
-    "vn -1.5 0 2.5980762\n"     // 7: halfway, length 3
-    "vn 0 0 0\n"                // 8: no direction at all
-    "vn 0 -1 0\n"               // 9
-    "f 1/1/1 2/1/2 3/1/3\n"
-    "f 1/1/4 2/1/5 3/1/6\n"
-    "f 1/1/7 2/1/8 3/1/9\n";
+    "o shades\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0 0\n"
+    "vn -1 0 0\nvn 1 0 0\nvn 0 1 0\n"                  // faces -x fully, faces away, side on
+    "vn 0 0 1\nvn -0.5 0 0.8660254\nvn -4 0 0\n"       // side on, halfway, long
+    "vn -1.5 0 2.5980762\nvn 0 0 0\nvn 0 -1 0\n"       // halfway and long, no direction at all
+    "f 1/1/1 2/1/2 3/1/3\nf 1/1/4 2/1/5 3/1/6\nf 1/1/7 2/1/8 3/1/9\n";
 
-class TeddyTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        TeddyTestAccess::unload();
-        glrec::reset();
-        char pattern[] = "/tmp/bearings-teddytest-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        char* cwd = getcwd(nullptr, 0);
-        previous = cwd;
-        std::free(cwd);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-    }
+struct TeddyTest : ::testing::Test {
+    TeddyTest() { TeddyTestAccess::unload(); glrec::reset(); }
+    ~TeddyTest() override { TeddyTestAccess::unload(); }  // later tests load a model of their own
 
-    void TearDown() override
-    {
-        TeddyTestAccess::unload();  // later tests load a model of their own
-        ASSERT_EQ(chdir(previous.c_str()), 0);
-        std::remove((folder + "/teddy.obj").c_str());
-        std::remove((folder + "/celshades.png").c_str());
-        rmdir(folder.c_str());
-    }
-
-    void writeFiles(const std::string& model)
+    void writeModel(const std::string& model)
     {
         std::ofstream("teddy.obj") << model;
-        // SDL_image recognises the BMP by its content, whatever the name says.
-        SDL_Surface* ramp = SDL_CreateRGBSurface(SDL_SWSURFACE, 8, 1, 24, 0x0000FF, 0x00FF00, 0xFF0000, 0);
-        SDL_SaveBMP(ramp, "celshades.png");
-        SDL_FreeSurface(ramp);
+        writeImage("celshades.png", 8, 1);
     }
 
-    // The shade coordinate s of each corner drawn, in order.
-    std::vector<float> drawnShades()
+    // The shade coordinate s of each corner of the last teddy drawn, in order.
+    static std::vector<float> drawnShades()
     {
         std::vector<float> shades;
         for (const glrec::Vertex& vertex : glrec::primitives().back().vertices)
@@ -84,122 +46,88 @@ protected:
         return shades;
     }
 
-    std::string folder;
-    std::string previous;
+    ScratchFolder folder{false};
 };
 
+void expectShades(const std::vector<float>& shades, const std::vector<std::pair<int, float>>& expected)
+{
+    ASSERT_EQ(shades.size(), 9u);
+    for (auto [corner, shade] : expected)
+        EXPECT_NEAR(shades[corner], shade, 1e-5) << "corner " << corner;
+}
 }  // namespace
 
-TEST_F(TeddyTest, ShadeGrowsAsTheNormalFacesMinusX)
+TEST_F(TeddyTest, ShadeGrowsAsTheNormalFacesMinusXAndPositionsGoOutAsRead)
 {
-    writeFiles(SHADE_MODEL);
+    writeModel(SHADE_MODEL);
     Teddy teddy;
     teddy.draw();
-    const std::vector<float> shades = drawnShades();
-    const float expected[9] = {0.99f, 0.01f, 0.01f, 0.01f, 0.5f, 0.99f, 0.5f, 0.01f, 0.01f};
-    ASSERT_EQ(shades.size(), 9u);
-    for (int i = 0; i < 9; ++i)
-        EXPECT_NEAR(shades[i], expected[i], 1e-6) << "corner " << i;
-    for (const glrec::Vertex& vertex : glrec::primitives().back().vertices)
+    expectShades(drawnShades(), {{0, 0.99f}, {1, 0.01f}, {2, 0.01f}, {3, 0.01f}, {4, 0.5f},
+                                 {5, 0.99f}, {6, 0.5f}, {7, 0.01f}, {8, 0.01f}});
+    const glrec::Primitive& drawn = glrec::primitives().back();
+    EXPECT_EQ(drawn.mode, GLenum(GL_TRIANGLES));
+    for (const glrec::Vertex& vertex : drawn.vertices)
         EXPECT_EQ(vertex.t, 0.0f);  // always the ramp's first row
+    EXPECT_EQ(drawn.vertices[5].y, 1.0f);
+    EXPECT_EQ(drawn.vertices[5].nx, -4.0f);  // not normalised
 }
 
-TEST_F(TeddyTest, ShadeUsesTheTransposedModelViewRotation)
+TEST_F(TeddyTest, ShadeFollowsTheModelViewRotationButNotItsScaleOrTranslation)
 {
-    writeFiles(SHADE_MODEL);
+    writeModel(SHADE_MODEL);
     Teddy teddy;
+    glPushMatrix();
     glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
     teddy.draw();
-    const std::vector<float> shades = drawnShades();
-    ASSERT_EQ(shades.size(), 9u);
-    EXPECT_NEAR(shades[8], 0.99f, 1e-6);  // (0, -1, 0) turned by -90 degrees faces -x
-    EXPECT_NEAR(shades[2], 0.01f, 1e-6);  // (0, 1, 0) faces +x
-    EXPECT_NEAR(shades[0], 0.01f, 1e-6);  // (-1, 0, 0) faces +y
-}
-
-TEST_F(TeddyTest, ScaleAndTranslationLeaveTheShadeAlone)
-{
-    writeFiles(SHADE_MODEL);
-    Teddy teddy;
+    // (0, -1, 0) turned by -90 degrees faces -x, (0, 1, 0) faces +x, (-1, 0, 0) faces +y.
+    expectShades(drawnShades(), {{8, 0.99f}, {2, 0.01f}, {0, 0.01f}});
+    glPopMatrix();
     glTranslatef(5.0f, -3.0f, 20.0f);
     glScalef(0.03f, 0.03f, 0.03f);
     teddy.draw();
-    const std::vector<float> shades = drawnShades();
-    ASSERT_EQ(shades.size(), 9u);
-    EXPECT_NEAR(shades[0], 0.99f, 1e-5);
-    EXPECT_NEAR(shades[4], 0.5f, 1e-5);
-    EXPECT_NEAR(shades[1], 0.01f, 1e-5);
+    expectShades(drawnShades(), {{0, 0.99f}, {4, 0.5f}, {1, 0.01f}});
 }
 
-TEST_F(TeddyTest, SendsModelSpacePositionsAndNormalsUnchanged)
+TEST_F(TeddyTest, LoadsTheModelAndItsUnfilteredRampOnceForManyHandles)
 {
-    writeFiles(SHADE_MODEL);
-    Teddy teddy;
-    glScalef(2.0f, 2.0f, 2.0f);
-    teddy.draw();
-    const glrec::Vertex& corner = glrec::primitives().back().vertices[5];
-    EXPECT_EQ(corner.x, 0.0f);
-    EXPECT_EQ(corner.y, 1.0f);
-    EXPECT_EQ(corner.nx, -4.0f);  // not normalised
-    EXPECT_EQ(glrec::primitives().back().mode, static_cast<GLenum>(GL_TRIANGLES));
-}
-
-TEST_F(TeddyTest, LoadsModelOnceForManyHandles)
-{
-    writeFiles(SHADE_MODEL);
+    writeModel(SHADE_MODEL);
     Teddy first;
-    const GLuint ramp = glrec::boundTexture();
+    const GLuint ramp = glrec::state().texture;
+    const auto parameters = glrec::callsNamed("glTexParameteri");  // the last two win
+    ASSERT_GE(parameters.size(), 2u);
+    EXPECT_EQ(parameters.end()[-2].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST}));
+    EXPECT_EQ(parameters.end()[-1].args, (std::vector<double>{GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST}));
+
     std::remove("teddy.obj");  // later handles must not need the files any more
     std::remove("celshades.png");
-    for (int i = 0; i < 5; ++i)
-        Teddy another;
-    Teddy last;
-    EXPECT_EQ(glrec::count("gluBuild2DMipmaps"), 1u);
-    last.draw();
+    Teddy others[5];
+    EXPECT_EQ(glrec::callsNamed("gluBuild2DMipmaps").size(), 1u);
+    others[4].draw();
     EXPECT_EQ(glrec::primitives().back().texture, ramp);
     EXPECT_EQ(glrec::primitives().back().vertices.size(), 9u);
 }
 
-TEST_F(TeddyTest, RampIsSampledWithoutInterpolation)
+TEST_F(TeddyTest, DrawLeavesTextureDisabledAndTheCallersColourAndMatrixAlone)
 {
-    writeFiles(SHADE_MODEL);
+    writeModel(SHADE_MODEL);
     Teddy teddy;
-    std::vector<glrec::Call> parameters = glrec::callsNamed("glTexParameteri");
-    ASSERT_GE(parameters.size(), 2u);
-    parameters.erase(parameters.begin(), parameters.end() - 2);  // the last two win
-    EXPECT_EQ(parameters[0].args[1], GL_TEXTURE_MAG_FILTER);
-    EXPECT_EQ(parameters[0].args[2], GL_NEAREST);
-    EXPECT_EQ(parameters[1].args[1], GL_TEXTURE_MIN_FILTER);
-    EXPECT_EQ(parameters[1].args[2], GL_NEAREST);
-}
-
-TEST_F(TeddyTest, DrawLeavesTextureDisabledAndTheCallersStateAlone)
-{
-    writeFiles(SHADE_MODEL);
-    Teddy teddy;
-    glBindTexture(GL_TEXTURE_2D, 0);
     glEnable(GL_TEXTURE_2D);
     glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
     glTranslatef(1.0f, 2.0f, 3.0f);
-    float before[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, before);
+    const std::vector<float> before(glrec::matrix(GL_MODELVIEW), glrec::matrix(GL_MODELVIEW) + 16);
     teddy.draw();
-    EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
     EXPECT_TRUE(glrec::primitives().back().textured);
-    EXPECT_NE(glrec::boundTexture(), 0u);  // the ramp stays bound
-    float colour[4];
-    glrec::currentColor(colour);
-    EXPECT_EQ(colour[2], 0.6f);
-    for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(glrec::matrix(GL_MODELVIEW)[i], before[i]);
-}
+    EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
+    EXPECT_NE(glrec::state().texture, 0u);  // the ramp stays bound
+    EXPECT_EQ(glrec::state().colour[2], 0.6f);
+    EXPECT_EQ(std::vector<float>(glrec::matrix(GL_MODELVIEW), glrec::matrix(GL_MODELVIEW) + 16), before);
 
-TEST_F(TeddyTest, ModelWithoutObjectDrawsNothingButStillDisablesTexture)
-{
-    writeFiles("v 0 0 0\n");
-    Teddy teddy;
+    // A model without an object draws nothing, and still leaves texturing off.
+    TeddyTestAccess::unload();
+    writeModel("v 0 0 0\n");
+    Teddy empty;
     glEnable(GL_TEXTURE_2D);
-    teddy.draw();
+    empty.draw();
     EXPECT_TRUE(glrec::primitives().back().vertices.empty());
     EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
 }

@@ -1,91 +1,114 @@
-// test_tree.cpp -- a tree drawn level by level: partial segments, line widths, nothing when negative.
+// test_tree.cpp -- how a tree spends the random sequence, where its leaves land, and how it is drawn
+// level by level.
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "glrecorder.h"
+#include "random.h"
+#include "scenefixture.h"
 #include "tree.h"
 
 namespace {
-struct TreeDrawing : ::testing::Test {
-    TreeDrawing()
-        : tree(Matrix::translation(0, 1, 0) * Matrix(Scale, 0.7f) * Matrix(RotateX, 0.6f),
-               Matrix::translation(0, 0.9f, 0) * Matrix(Scale, 0.65f) * Matrix(RotateZ, 0.6f),
-               Matrix::translation(0, 0.8f, 0) * Matrix(Scale, 0.6f) * Matrix(RotateX, -0.6f), Vec3{4, 2, 6}, 1.5f,
-               &leaves)
-    {
-        glrec::reset();
-    }
-
-    // Each drawn segment with the line width its batch was drawn at.
-    struct Line {
-        float width;
-        glrec::Vertex start, end;
-    };
-    static std::vector<Line> lines()
-    {
-        std::vector<Line> out;
-        float width = 0;
-        std::size_t batch = 0;
-        for (const glrec::Call& call : glrec::calls()) {
-            if (call.name == "glLineWidth")
-                width = static_cast<float>(call.args[0]);
-            if (call.name != "glBegin")
-                continue;
-            const std::vector<glrec::Vertex>& v = glrec::primitives()[batch++].vertices;
-            for (std::size_t i = 0; i + 1 < v.size(); i += 2)
-                out.push_back(Line{width, v[i], v[i + 1]});
-        }
-        return out;
-    }
-
-    std::vector<Vec3> leaves;
-    Tree tree;
-};
+Matrix branch(float lift, float size, float turn)
+{
+    return Matrix::translation(0, lift, 0) * Matrix(Scale, size) * Matrix(RotateY, -turn) * Matrix(RotateX, 0.65f) *
+           Matrix(RotateY, turn);
 }
 
-TEST_F(TreeDrawing, HalfGrownShowsTheLowerHalfOfTheTrunkFivePixelsWide)
+// Three branches that differ, so the order of the matrix products shows in the tips.
+const Matrix branches[3] = {branch(1, 0.7f, 1.0f), branch(0.9f, 0.65f, 3.1f), branch(0.8f, 0.6f, 5.2f)};
+const Vec3 base{3.0f, 1.0f, -2.0f};
+
+// Each drawn segment's end heights and the line width its batch was drawn at.
+struct Line {
+    float width, startY, endY, startX, endX;
+};
+std::vector<Line> drawnLines()
 {
-    tree.draw(0.5f);
-    const std::vector<Line> drawn = lines();
-    ASSERT_EQ(drawn.size(), 1u);
-    EXPECT_EQ(drawn[0].width, 5.0f);
-    EXPECT_FLOAT_EQ(drawn[0].start.y, 0.0f);
-    EXPECT_FLOAT_EQ(drawn[0].end.y, 0.5f);
-    // Placed and sized by the matrix, which it restores.
+    std::vector<Line> out;
+    float width = 0;
+    std::size_t batch = 0;
+    for (const glrec::Call& call : glrec::state().log) {
+        if (call.name == "glLineWidth")
+            width = static_cast<float>(call.args[0]);
+        if (call.name != "glBegin")
+            continue;
+        const std::vector<glrec::Vertex>& v = glrec::primitives()[batch++].vertices;
+        for (std::size_t i = 0; i + 1 < v.size(); i += 2)
+            out.push_back(Line{width, v[i].y, v[i + 1].y, v[i].x, v[i + 1].x});
+    }
+    return out;
+}
+}
+
+// Tip k (depth-first, first branch first) is reached through seven branch choices, the base-3 digits
+// of k from the most significant; each choice multiplies onto the left of the transform so far. A
+// tip whose random value is 1 modulo 20 leaves a leaf halfway along its would-be segment.
+TEST(Tree, SpendsOneDrawPerTipAndLeavesALeafAtTipsDrawingOneModuloTwenty)
+{
+    seedRandom15(1234);
+    std::vector<Vec3> expected;
+    for (int tip = 0; tip < 2187; ++tip) {
+        if (random15() % 20 != 1)
+            continue;
+        Matrix transform = Matrix::identity();
+        for (int place = 729; place >= 1; place /= 3)
+            transform = branches[(tip / place) % 3] * transform;
+        const Vec3 p = transform * Vec3{0.0f, 0.5f, 0.0f};
+        expected.push_back(Vec3{base.x + 1.5f * p.x, base.y + 1.5f * p.y, base.z + 1.5f * p.z});
+    }
+    const int valueAfterTree = random15();
+
+    seedRandom15(1234);
+    std::vector<Vec3> leaves{Vec3{9, 9, 9}};
+    const Tree tree(branches[0], branches[1], branches[2], base, 1.5f, &leaves);
+    EXPECT_EQ(tree.segmentCount(), 1093);
+    EXPECT_EQ(random15(), valueAfterTree);
+    ASSERT_EQ(leaves.size(), 1 + expected.size());  // appended after what the list held
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_NEAR(leaves[1 + i].x, expected[i].x, 1e-4f) << "leaf " << i;
+        ASSERT_NEAR(leaves[1 + i].y, expected[i].y, 1e-4f) << "leaf " << i;
+        ASSERT_NEAR(leaves[1 + i].z, expected[i].z, 1e-4f) << "leaf " << i;
+    }
+}
+
+TEST(Tree, GrowsALevelAtATimeThinningFromFivePixelsAndDrawsNothingBeforeItStarts)
+{
+    std::vector<Vec3> leaves;
+    const Tree tree(branches[0], branches[1], branches[2], Vec3{4, 2, 6}, 1.5f, &leaves);
+    glrec::reset();
+    tree.draw(0.5f);  // the lower half of the trunk, placed and sized by the matrix, which it restores
+    std::vector<Line> lines = drawnLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].width, 5.0f);
+    EXPECT_FLOAT_EQ(lines[0].startY, 0.0f);
+    EXPECT_FLOAT_EQ(lines[0].endY, 0.5f);
     EXPECT_EQ(glrec::callsNamed("glTranslatef").at(0).args, (std::vector<double>{4, 2, 6}));
     EXPECT_EQ(glrec::callsNamed("glScalef").at(0).args, (std::vector<double>{1.5, 1.5, 1.5}));
-    EXPECT_EQ(glrec::stackDepth(GL_MODELVIEW), 1);
-}
+    EXPECT_EQ(glrec::state().stacks[GL_MODELVIEW].size(), 1u);
 
-TEST_F(TreeDrawing, GrowthOfOneShowsTheWholeTrunkAndZeroLengthFirstBranches)
-{
-    tree.draw(1.0f);
-    const std::vector<Line> drawn = lines();
-    ASSERT_EQ(drawn.size(), 4u);
-    EXPECT_FLOAT_EQ(drawn[0].end.y, 1.0f);
+    glrec::reset();
+    tree.draw(1.0f);  // the whole trunk, and the first branches at zero length
+    lines = drawnLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_FLOAT_EQ(lines[0].endY, 1.0f);
     for (std::size_t k = 1; k < 4; ++k) {
-        EXPECT_EQ(drawn[k].width, 4.0f);
-        EXPECT_FLOAT_EQ(drawn[k].start.x, drawn[k].end.x);
-        EXPECT_FLOAT_EQ(drawn[k].start.y, drawn[k].end.y);
+        EXPECT_EQ(lines[k].width, 4.0f);
+        EXPECT_FLOAT_EQ(lines[k].startX, lines[k].endX);
+        EXPECT_FLOAT_EQ(lines[k].startY, lines[k].endY);
     }
-}
 
-TEST_F(TreeDrawing, FromSevenOnEverySegmentIsWholeAndNegativeDrawsNothing)
-{
-    for (float growth : {7.0f, 1e9f}) {
+    for (float growth : {7.0f, 1e9f}) {  // from 7 on every segment is whole
         glrec::reset();
         tree.draw(growth);
         int thin = 0;
-        for (const Line& line : lines())
+        for (const Line& line : drawnLines())
             thin += line.width == 2.0f;
-        EXPECT_EQ(lines().size(), 1093u) << "growth " << growth;
+        EXPECT_EQ(drawnLines().size(), 1093u) << "growth " << growth;
         EXPECT_EQ(thin, 1093 - 1 - 3);
     }
     // The width changes only where it must: trunk, then each first branch and its twigs.
-    EXPECT_EQ(glrec::count("glLineWidth"), 7u);
+    EXPECT_EQ(glrec::callsNamed("glLineWidth").size(), 7u);
 
     glrec::reset();
     tree.draw(-0.01f);
-    EXPECT_TRUE(glrec::calls().empty());
+    EXPECT_TRUE(glrec::state().log.empty());
 }

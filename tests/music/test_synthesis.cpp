@@ -121,25 +121,6 @@ TEST(Instruments, KickReachesFullStrengthWithinFiveMillisecondsOfItsBeat)
     EXPECT_GT(peakIn(mix, beatFrame, beatFrame + 220), 0.5f * whole);
 }
 
-TEST(Mix, RendersTheSameScoreToTheSameSamplesEveryTime)
-{
-    std::vector<Note> notes;
-    for (int step = 0; step < 64; step += 4)
-        notes.push_back(oneNote(Instrument::Kick, step));
-    Note pad = oneNote(Instrument::Pad, 0, 48);
-    pad.reverb = 0.5f;
-    pad.duck = 0.6f;
-    notes.push_back(pad);
-    Note pluck = oneNote(Instrument::Pluck, 6, 2);
-    pluck.echo = 0.5f;
-    notes.push_back(pluck);
-    const Score score = scoreOf(notes);
-    const StereoMix first = renderMix(score, 0, 4 * SAMPLE_RATE);
-    const StereoMix second = renderMix(score, 0, 4 * SAMPLE_RATE);
-    EXPECT_EQ(first.left, second.left);
-    EXPECT_EQ(first.right, second.right);
-}
-
 TEST(Mix, DucksSideChainedPartsUnderEachKickAndLetsThemRecoverBeforeTheNextBeat)
 {
     Note pad = oneNote(Instrument::Pad, 0, 32);
@@ -212,13 +193,10 @@ protected:
     }
 };
 
-TEST_F(VorbisWriter, WritesTheSameBytesForTheSameMixAndSdlMixerDecodesThemWhole)
+TEST_F(VorbisWriter, WritesWhatSdlMixerDecodesWhole)
 {
     const Score score = scoreOf({oneNote(Instrument::Kick, 0), oneNote(Instrument::Bell, 4, 8), oneNote(Instrument::Snare, 8)});
-    StereoMix mix = renderMix(score, 0, 3 * SAMPLE_RATE);
-    const std::vector<unsigned char> first = encodeVorbis(mix);
-    const std::vector<unsigned char> second = encodeVorbis(mix);
-    EXPECT_EQ(first, second);
+    const std::vector<unsigned char> first = encodeVorbis(renderMix(score, 0, 3 * SAMPLE_RATE));
 
     Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(first.data(), static_cast<int>(first.size())), 1);
     ASSERT_NE(chunk, nullptr) << Mix_GetError();

@@ -85,140 +85,82 @@ void expectVec3(const Vec3& actual, float x, float y, float z)
 
 }  // namespace
 
-TEST_F(WavefrontLoaderTest, TriangleCornersNameTheirOneBasedEntries)
+TEST_F(WavefrontLoaderTest, CornersNameTheirOneBasedEntriesAndAQuadSplitsAlongItsFirstDiagonal)
 {
-    load(std::string(TABLES) + "f 3/1/2 1/2/3 2/3/1\n");
+    load(std::string(TABLES) + "f 3/1/2 1/2/3 2/3/1\nf 1/1/1 2/1/2 3/1/3 4/1/1\n");
     const std::vector<Vec3> vertices = loader.triangleVertices(0);
     const std::vector<Vec3> normals = loader.triangleNormals(0);
-    ASSERT_EQ(vertices.size(), 3u);
-    ASSERT_EQ(normals.size(), 3u);
+    ASSERT_EQ(vertices.size(), 9u);  // one triangle, then the quad as two: c0 c1 c2, c2 c3 c0
+    ASSERT_EQ(normals.size(), 9u);
     expectVec3(vertices[0], 7, 8, 9);
     expectVec3(vertices[1], 1, 2, 3);
-    expectVec3(vertices[2], 4, 5, 6);
     expectVec3(normals[0], 0, 1, 0);
     expectVec3(normals[1], 0, 0, 1);
-    expectVec3(normals[2], 1, 0, 0);
-}
-
-TEST_F(WavefrontLoaderTest, QuadSplitsAlongItsFirstDiagonalInFileOrder)
-{
-    load(std::string(TABLES) + "f 1/1/1 2/1/1 3/1/1\nf 1/1/1 2/1/2 3/1/3 4/1/1\n");
-    const std::vector<Vec3> vertices = loader.triangleVertices(0);
-    ASSERT_EQ(vertices.size(), 9u);  // one triangle, then the quad as two
-    const float expectedX[9] = {1, 4, 7, 1, 4, 7, 7, 10, 1};  // ... c0 c1 c2, c2 c3 c0
-    for (int i = 0; i < 9; ++i)
-        EXPECT_FLOAT_EQ(vertices[i].x, expectedX[i]) << "corner " << i;
-    const std::vector<Vec3> normals = loader.triangleNormals(0);
-    ASSERT_EQ(normals.size(), 9u);
+    const float expectedX[6] = {1, 4, 7, 7, 10, 1};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_FLOAT_EQ(vertices[3 + i].x, expectedX[i]) << "corner " << 3 + i;
     expectVec3(normals[6], 0, 0, 1);  // c2 keeps its own normal in the second triangle
     expectVec3(normals[8], 1, 0, 0);
 }
 
-TEST_F(WavefrontLoaderTest, ReadsOnlyTheFirstObject)
+TEST_F(WavefrontLoaderTest, ReadsOnlyTheFirstObjectAndNothingWithoutOne)
 {
     load("v 100 100 100\nvn 1 0 0\nf 1/1/1 1/1/1 1/1/1\n" + std::string(TABLES) +
          "f 1/1/1 2/2/2 3/3/3\no second\nv 50 50 50\nf 1/1/1 2/2/2 3/3/3\n");
-    const std::vector<Vec3> all = positions();
-    ASSERT_EQ(all.size(), 4u);
-    expectVec3(all.front(), 1, 2, 3);  // not the vertex before the "o" line
-    expectVec3(all.back(), 10, 11, 12);
+    std::vector<Vec3> all{{-1, -1, -1}};
+    loader.appendVertices(all, 0);
+    ASSERT_EQ(all.size(), 5u);  // after what the list held, the unused fourth vertex too
+    expectVec3(all[1], 1, 2, 3);  // not the vertex before the "o" line
+    expectVec3(all[4], 10, 11, 12);
     EXPECT_EQ(loader.triangleVertices(0).size(), 3u);
-}
 
-TEST_F(WavefrontLoaderTest, FileWithoutObjectLineLoadsEmpty)
-{
     load("v 1 2 3\nv 4 5 6\nv 7 8 9\nvt 0 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
     EXPECT_TRUE(positions().empty());
     EXPECT_TRUE(loader.triangleVertices(0).empty());
     EXPECT_TRUE(loader.triangleNormals(0).empty());
 }
 
-TEST_F(WavefrontLoaderTest, LastLineWithoutLineBreakIsRead)
-{
-    load(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3");
-    EXPECT_EQ(loader.triangleVertices(0).size(), 3u);
-}
-
-TEST_F(WavefrontLoaderTest, ReadsNumbersSeparatedByAnyWhiteSpaceAndCrLfLines)
+TEST_F(WavefrontLoaderTest, ReadsAnySpacingLongLinesCrLfAndAnUnendedLastLineAndIgnoresOtherStatements)
 {
     load("o x\r\nv \t-1.5   2e1\t 0.25\r\nvt 0 0 0\r\nvn 0 -1 0\r\nf  1/1/1\t1/1/1   +1/1/1 \r\n");
-    const std::vector<Vec3> vertices = loader.triangleVertices(0);
-    ASSERT_EQ(vertices.size(), 3u);
-    expectVec3(vertices[2], -1.5f, 20.0f, 0.25f);
+    ASSERT_EQ(loader.triangleVertices(0).size(), 3u);
+    expectVec3(loader.triangleVertices(0)[2], -1.5f, 20.0f, 0.25f);
     expectVec3(loader.triangleNormals(0)[0], 0, -1, 0);
-}
 
-TEST_F(WavefrontLoaderTest, IgnoresOtherStatementsAndVertexFollowedByTab)
-{
-    load(std::string(TABLES) + "# v 9 9 9\ng group\ns 1\nusemtl fur\nv\t9 9 9\nvp 1 2 3\n\nx\n"
-                               "f 1/1/1 2/2/2 3/3/3\n");
+    load(std::string(TABLES) + "# v 9 9 9\ng group\ns 1\nusemtl fur\nv\t9 9 9\nvp 1 2 3\n\nx\nf 1/1/1 2/2/2 3/3/3");
     EXPECT_EQ(positions().size(), 4u);
     EXPECT_EQ(loader.triangleVertices(0).size(), 3u);
-}
 
-TEST_F(WavefrontLoaderTest, ReadsLinesLongerThanNinetyNineCharactersWhole)
-{
-    // A cut line would read the tail of this comment as a face naming vertex 99.
+    // A line cut at 99 characters would read the tail of this comment as a face naming vertex 99.
     const std::string longComment = "#" + std::string(150, ' ') + "f 99/1/1 99/1/1 99/1/1\n";
     const std::string longVertex = "v" + std::string(200, ' ') + "1" + std::string(200, ' ') + "2 3\n";
-    load("o x\n" + longComment + longVertex + "vt 0 0 0\nvn 0 0 1\nf 1/1/1" + std::string(300, ' ') +
-         "1/1/1 1/1/1\n");
-    const std::vector<Vec3> vertices = loader.triangleVertices(0);
-    ASSERT_EQ(vertices.size(), 3u);
-    expectVec3(vertices[0], 1, 2, 3);
+    load("o x\n" + longComment + longVertex + "vt 0 0 0\nvn 0 0 1\nf 1/1/1" + std::string(300, ' ') + "1/1/1 1/1/1\n");
+    ASSERT_EQ(loader.triangleVertices(0).size(), 3u);
+    expectVec3(loader.triangleVertices(0)[0], 1, 2, 3);
+
+    // Texture coordinates, even with two numbers, change nothing returned.
+    load("o thing\nv 1 2 3\nv 4 5 6\nv 7 8 9\nvt 5 5\nvt 6 6 6\nvn 1 0 0\nvn 0 1 0\nf 3/1/2 1/2/1 2/2/2\n");
+    expectVec3(loader.triangleVertices(0)[0], 7, 8, 9);
+    expectVec3(loader.triangleNormals(0)[1], 1, 0, 0);
 }
 
-TEST_F(WavefrontLoaderTest, TextureCoordinatesChangeNothingReturned)
-{
-    load(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3\n");
-    const std::vector<Vec3> vertices = loader.triangleVertices(0);
-    const std::vector<Vec3> normals = loader.triangleNormals(0);
-    // Other texture values, and a "vt" with two numbers (w read as 0), give the same tables.
-    load("o thing\nv 1 2 3\nv 4 5 6\nv 7 8 9\nv 10 11 12\nvt 5 5\nvt 6 6 6\nvt 7 7 7\n"
-         "vn 1 0 0\nvn 0 1 0\nvn 0 0 1\nf 1/3/1 2/1/2 3/2/3\n");
-    ASSERT_EQ(loader.triangleVertices(0).size(), vertices.size());
-    for (std::size_t i = 0; i < vertices.size(); ++i) {
-        expectVec3(loader.triangleVertices(0)[i], vertices[i].x, vertices[i].y, vertices[i].z);
-        expectVec3(loader.triangleNormals(0)[i], normals[i].x, normals[i].y, normals[i].z);
-    }
-}
-
-TEST_F(WavefrontLoaderTest, AppendVerticesAddsEveryPositionAfterExistingOnes)
-{
-    load(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3\n");
-    std::vector<Vec3> out{{-1, -1, -1}};
-    loader.appendVertices(out, 0);
-    ASSERT_EQ(out.size(), 5u);  // the unused fourth vertex too
-    expectVec3(out[0], -1, -1, -1);
-    expectVec3(out[4], 10, 11, 12);
-}
-
-TEST_F(WavefrontLoaderTest, SlotsAreFilledIndependently)
+TEST_F(WavefrontLoaderTest, FillsSlotsIndependentlyAndRefusesOnesOutsideIt)
 {
     WavefrontLoader twoSlots(2);
     std::ofstream(path) << TABLES << "f 1/1/1 2/2/2 3/3/3\n";
     twoSlots.load(path, 1);
     EXPECT_TRUE(twoSlots.triangleVertices(0).empty());
     EXPECT_EQ(twoSlots.triangleVertices(1).size(), 3u);
-}
-
-TEST_F(WavefrontLoaderTest, MissingFileThrowsUnableToOpenWithTheName)
-{
+    EXPECT_THROW(loader.load(path, 1), Exception);
+    EXPECT_THROW(loader.load(path, -1), Exception);
+    EXPECT_THROW(loader.triangleVertices(1), Exception);
+    EXPECT_THROW(WavefrontLoader(0).triangleNormals(0), Exception);
     try {
         loader.load(folder + "/absent.obj", 0);
         FAIL() << "no exception";
     } catch (const Exception& e) {
         EXPECT_EQ(e.getMessage(), "Unable to open" + folder + "/absent.obj");
     }
-}
-
-TEST_F(WavefrontLoaderTest, SlotOutsideTheLoaderThrowsInsteadOfWritingOutOfBounds)
-{
-    std::ofstream(path) << TABLES;
-    EXPECT_THROW(loader.load(path, 1), Exception);
-    EXPECT_THROW(loader.load(path, -1), Exception);
-    EXPECT_THROW(loader.triangleVertices(1), Exception);
-    EXPECT_THROW(WavefrontLoader(0).triangleNormals(0), Exception);
 }
 
 TEST_F(WavefrontLoaderTest, RejectsEveryFaceOutsideTheSubsetNamingTheFile)
@@ -245,10 +187,8 @@ TEST_F(WavefrontLoaderTest, RejectsEveryFaceOutsideTheSubsetNamingTheFile)
         EXPECT_EQ(loadError(std::string(TABLES) + face + "\n"), "Bad model: " + path) << face;
     // An index must name an entry already read, not one further down the file.
     EXPECT_EQ(loadError("o x\nvt 0 0 0\nvn 0 0 1\nv 0 0 0\nf 1/1/1 2/1/1 1/1/1\nv 1 1 1\n"), "Bad model: " + path);
-}
 
-TEST_F(WavefrontLoaderTest, RejectedFileLeavesTheSlotAsItWas)
-{
+    // A rejected file leaves the slot as it was.
     load(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3\n");
     EXPECT_NE(loadError(std::string(TABLES) + "f 1/1/1 2/2/2 3/3/3\nf 9/9/9 1/1/1 1/1/1\n"), "");
     EXPECT_EQ(loader.triangleVertices(0).size(), 3u);
