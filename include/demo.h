@@ -10,6 +10,10 @@
 #include "tempo.h"
 #include "timeline.h"
 
+// True when SDL, left to choose the video driver itself (requestedDriver, the SDL_VIDEODRIVER
+// value, is null or empty), took one that shows nothing on a screen: the off-screen or dummy driver.
+bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver);
+
 class Demo {
 public:
     // Initialises SDL, audio, the full-screen GL mode, then builds the whole timeline behind the

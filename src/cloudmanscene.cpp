@@ -37,8 +37,9 @@ CloudmanScene::CloudmanScene()
         WavefrontLoader loader(1);
         loader.load(fileName.str(), 0);
         loader.appendVertices(frames[i], 0);
-        // Point i of every frame is drawn each frame: a short frame would index past its end mid-show.
-        if (frames[i].size() < frames[1].size())
+        // Point i of every frame is drawn each frame: a short frame would index past its end mid-show,
+        // and an empty first frame would leave a figure of no points.
+        if (frames[i].empty() || frames[i].size() < frames[1].size())
             THROW_EXCEPTION("Bad model: " + fileName.str());
     }
 

@@ -1,6 +1,9 @@
 // demo.cpp -- start-up behind the loading screen, the timeline build and the shutdown sequence.
 #include "demo.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "exception.h"
 #include "scene.h"
 #include "util.h"
@@ -46,6 +49,12 @@ void Demo::init()
         THROW_EXCEPTION("SDL_Init failed");
     if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) < 0)
         THROW_EXCEPTION("Mix_OpenAudio failed");
+    // With no display SDL falls back to a driver that draws nowhere, and the show would play unseen
+    // and end as a success; a driver the user named is their choice.
+    char driver[32] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    if (choseInvisibleDriver(std::getenv("SDL_VIDEODRIVER"), driver))
+        THROW_EXCEPTION("Failed to set video mode");
     screen = SDL_SetVideoMode(1024, 768, 24, SDL_HWSURFACE | SDL_OPENGL | SDL_FULLSCREEN);
     if (!screen)
         THROW_EXCEPTION("Failed to set video mode");
@@ -60,6 +69,13 @@ void Demo::init()
     if (!music)
         THROW_EXCEPTION("Failed to load music");
     Mix_VolumeChunk(music, 128);
+}
+
+bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
+{
+    if (requestedDriver && *requestedDriver)
+        return false;
+    return std::strcmp(chosenDriver, "offscreen") == 0 || std::strcmp(chosenDriver, "dummy") == 0;
 }
 
 void Demo::buildTimeline()

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "exception.h"
 #include "util.h"
 #include "wavefrontloader.h"
 
@@ -18,6 +19,9 @@ Teddy::Teddy()
     loader.load("teddy.obj", 0);
     teddyVertices = loader.triangleVertices(0);
     teddyNormals = loader.triangleNormals(0);
+    // The loader reads a file without an object as empty; the show needs its teddy.
+    if (teddyVertices.empty())
+        THROW_EXCEPTION("Bad model: teddy.obj");
     teddyTexture = loadTexture("celshades.png");
     // The ramp is sampled without interpolation, so its bands keep hard edges.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

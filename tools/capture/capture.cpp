@@ -81,11 +81,16 @@ void printBench(const std::vector<std::vector<double>>& frameMs, double loadingM
     std::fflush(stdout);
 }
 
-std::string framePath(const std::string& dir, int ms)
+std::string frameName(int ms)
 {
     char name[32];
     std::snprintf(name, sizeof name, "frame-%06d.png", ms);
-    return dir + "/" + name;
+    return name;
+}
+
+std::string framePath(const std::string& dir, int ms)
+{
+    return dir + "/" + frameName(ms);
 }
 
 std::string clockText(double seconds)
@@ -126,14 +131,25 @@ private:
     Clock::time_point lastShown;
 };
 
+// The virtual clock's frames: frame n shows show time floor(n * 1000 / fps) ms, whatever else a
+// run draws, so that a frame depends only on its time and the frame rate.
+struct FrameGrid {
+    int fps;
+
+    int timeOf(long frame) const { return static_cast<int>(frame * 1000 / fps); }
+    long lastAtOrBefore(int ms) const { return ((static_cast<long>(ms) + 1) * fps - 1) / 1000; }
+    long firstAtOrAfter(int ms) const { return (static_cast<long>(ms) * fps + 999) / 1000; }
+};
+
 // What one run will draw and keep, worked out from the options and the timeline before any frame.
 struct CapturePlan {
     int entries = 0;                // timeline entries, without the terminating one
-    std::vector<int> captureTimes;  // show times (ms) to read back: --at times and sheet thumbnails
+    FrameGrid grid{60};
+    std::vector<int> frameTimes;    // show times (ms) of the frames to write as PNG, on the grid, sorted
+    std::vector<int> captureTimes;  // show times (ms) to read back: those and the sheet thumbnails
     int firstEntry = 0;             // the entry playing starts at (earlier ones are fast-forwarded)
-    int startMs = 0;                // its start time (ms); frames step on from here
+    long firstFrame = 0;            // the grid frame at its start; frames step on from here
     int lastMs = 0;                 // the last show time (ms) that may be drawn
-    double msPerFrame = 0;          // the virtual clock's step (ms)
     int videoStartMs = 0;           // the first whole frame at or after --from (ms); the music starts there too
     int videoDurationMs = 0;        // how long the video lasts (ms); 0 without --video
 };
@@ -146,7 +162,19 @@ CapturePlan planCapture(const Demo& demo, const CaptureOptions& options)
     plan.entries = static_cast<int>(demo.timeline.size()) - 1;
     const bool wholeStretch = options.bench || !options.videoFile.empty();
 
-    plan.captureTimes = options.frameTimes;
+    plan.grid = FrameGrid{options.fps};
+
+    // A requested time between two frames takes the frame on screen then, the one before it.
+    for (int ms : options.frameTimes) {
+        const int frameMs = plan.grid.timeOf(plan.grid.lastAtOrBefore(ms));
+        if (frameMs != ms)
+            std::fprintf(stderr, "bearings-capture: no frame at %d ms at %d fps; writing the one at %d ms, %s\n", ms,
+                         options.fps, frameMs, frameName(frameMs).c_str());
+        plan.frameTimes.push_back(frameMs);
+    }
+    plan.frameTimes.erase(std::unique(plan.frameTimes.begin(), plan.frameTimes.end()), plan.frameTimes.end());
+    plan.captureTimes = plan.frameTimes;
+    // Entries start on whole bars, so their middles fall on whole seconds: on every grid.
     if (!options.contactSheetFile.empty())
         for (int i = 0; i < plan.entries; ++i)
             plan.captureTimes.push_back(entryMiddle(demo, i));
@@ -161,17 +189,12 @@ CapturePlan planCapture(const Demo& demo, const CaptureOptions& options)
 
     const int fromMs = std::min(options.fromMs, showEnd - 1);
     plan.firstEntry = entryAt(demo, fromMs);
-    plan.startMs = demo.timeline[plan.firstEntry].start;
-    plan.msPerFrame = 1000.0 / options.fps;
+    plan.firstFrame = plan.grid.firstAtOrAfter(demo.timeline[plan.firstEntry].start);
 
-    long firstVideoFrame = 0;
-    while (plan.startMs + static_cast<int>(firstVideoFrame * plan.msPerFrame) < fromMs)
-        ++firstVideoFrame;
-    plan.videoStartMs = plan.startMs + static_cast<int>(firstVideoFrame * plan.msPerFrame);
+    const long firstVideoFrame = plan.grid.firstAtOrAfter(fromMs);
+    plan.videoStartMs = plan.grid.timeOf(firstVideoFrame);
     if (!options.videoFile.empty()) {
-        long videoFrames = 0;
-        while (plan.startMs + static_cast<int>((firstVideoFrame + videoFrames) * plan.msPerFrame) <= plan.lastMs)
-            ++videoFrames;
+        const long videoFrames = std::max(0L, plan.grid.lastAtOrBefore(plan.lastMs) + 1 - firstVideoFrame);
         plan.videoDurationMs = static_cast<int>(videoFrames * 1000 / options.fps);
     }
     return plan;
@@ -208,13 +231,14 @@ void fastForward(Demo& demo, int firstEntry)
 
 // Reads the drawn frame back and hands it to whatever wants it: a PNG for an --at time, the
 // contact sheet in the middle of an entry, the video.
-void writeFrame(const Demo& demo, const CaptureOptions& options, int now, bool capture, bool toVideo, CaptureOutputs& outputs)
+void writeFrame(const Demo& demo, const CaptureOptions& options, const CapturePlan& plan, int now, bool capture, bool toVideo,
+                CaptureOutputs& outputs)
 {
     if (!capture && !toVideo)
         return;
     readFrame(outputs.rgb);
     if (capture) {
-        if (std::binary_search(options.frameTimes.begin(), options.frameTimes.end(), now))
+        if (std::binary_search(plan.frameTimes.begin(), plan.frameTimes.end(), now))
             writeFramePng(outputs.rgb, framePath(options.outDir, now));
         const int entry = demo.currentEntry();
         if (outputs.sheet && entry < static_cast<int>(demo.timeline.size()) - 1 && now == entryMiddle(demo, entry))
@@ -229,20 +253,14 @@ void writeFrame(const Demo& demo, const CaptureOptions& options, int now, bool c
 std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
 {
     std::vector<std::vector<double>> frameMs(demo.timeline.size());
+    const int startMs = plan.grid.timeOf(plan.firstFrame);
     std::size_t nextCapture = 0;
-    while (nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < plan.startMs)
+    while (nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < startMs)
         ++nextCapture;
-    Progress progress(plan.startMs, plan.lastMs);
+    Progress progress(startMs, plan.lastMs);
 
-    long frame = 0;
     for (long drawn = 0;; ++drawn) {
-        int now = plan.startMs + static_cast<int>(frame * plan.msPerFrame);
-        // A requested time between two frames gets a frame of its own (never sent to the video).
-        const bool extraFrame = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < now;
-        if (extraFrame)
-            now = plan.captureTimes[nextCapture];
-        else
-            ++frame;
+        const int now = plan.grid.timeOf(plan.firstFrame + drawn);
         if (now > plan.lastMs || !demo.running)
             break;
 
@@ -256,8 +274,8 @@ std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options,
         double spent = msSince(began);
 
         const bool capture = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] == now;
-        const bool toVideo = outputs.video && !extraFrame && now >= plan.videoStartMs;
-        writeFrame(demo, options, now, capture, toVideo, outputs);
+        const bool toVideo = outputs.video && now >= plan.videoStartMs;
+        writeFrame(demo, options, plan, now, capture, toVideo, outputs);
         if (capture)
             ++nextCapture;
 

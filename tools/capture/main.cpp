@@ -16,9 +16,29 @@
 
 namespace {
 
+bool isSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
+}
+
+// The tool plays no sound and may run where no screen is: SDL's dummy sound output, and its
+// off-screen video driver when there is no display, unless the user named drivers of their own.
+// sdl12-compat's scaling layer stays: without it a few pixels come out a shade different.
+void chooseDrivers()
+{
+    if (!isSet("SDL_AUDIODRIVER"))
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (!isSet("SDL_VIDEODRIVER") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY"))
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+}
+
 const char* usage =
-    "usage: bearings-capture [options]        (run from the show folder, with a display)\n"
-    "  --at MS          write the frame at show time MS (repeatable) as OUT/frame-MMMMMM.png\n"
+    "usage: bearings-capture [options]        (run from the show folder; no display or sound needed)\n"
+    "  --at MS          write the frame on screen at show time MS (repeatable) as OUT/frame-MMMMMM.png:\n"
+    "                   frame n shows floor(n*1000/fps) ms, and a time between two frames takes the\n"
+    "                   earlier one, named and announced by its own time; a frame's pixels depend\n"
+    "                   only on its time, --fps and --from, not on what else the run writes\n"
     "  --out DIR        folder for captured frames (default: .)\n"
     "  --fps N          virtual frames per second (default 60)\n"
     "  --from MS        fast-forward to the timeline entry that holds MS: earlier entries get their\n"
@@ -96,6 +116,7 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
 
 int main(int argc, char** argv)
 {
+    chooseDrivers();
     SDL_Init(SDL_INIT_NOPARACHUTE);
     std::atexit(SDL_Quit);
 
