@@ -36,3 +36,8 @@ finish() {
   echo "$passes passed, $failures failed"
   [ "$failures" -eq 0 ]
 }
+
+# From here on the script's programs see no display, no named video driver and no sound device.
+no_devices() {
+  unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_AUDIODRIVER
+}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # test_bad_assets.sh -- every asset the program reads, removed or cut to its first half: its exact
 # line and status 1, or (a cut file that still decodes) a normal start that Escape ends with status 0;
+# every model emptied, or with garbage over its first bytes: "Bad model: " and its name, status 1;
 # never a crash, a hang, extra output or a sanitizer report.
 source "$(dirname "$0")/lib.sh"
 
@@ -22,8 +23,9 @@ missing_line() {
   esac
 }
 
-# A show folder of links to every asset but NAME, which is left out ("removed") or replaced by its
-# first half ("cut").
+# A show folder of links to every asset but NAME, which is left out ("removed"), replaced by its
+# first half ("cut"), by nothing ("emptied"), or has its first 100 bytes, object line included,
+# overwritten ("garbled").
 make_case() {
   local name=$1 mode=$2 dir="$SCRATCH/$2-$1" f size
   mkdir -p "$dir"
@@ -31,10 +33,12 @@ make_case() {
   for f in "${assets[@]}"; do
     [ "$f" = "$name" ] || ln -s "$SHOW_DIR/$f" "$dir/$f"
   done
-  if [ "$mode" = cut ]; then
-    size=$(stat -c %s "$SHOW_DIR/$name")
-    head -c $((size / 2)) "$SHOW_DIR/$name" >"$dir/$name"
-  fi
+  case $mode in
+    cut) size=$(stat -c %s "$SHOW_DIR/$name")
+         head -c $((size / 2)) "$SHOW_DIR/$name" >"$dir/$name" ;;
+    emptied) : >"$dir/$name" ;;
+    garbled) { printf '\377%.0s' $(seq 100); tail -c +101 "$SHOW_DIR/$name"; } >"$dir/$name" ;;
+  esac
   echo "$dir"
 }
 
@@ -76,6 +80,12 @@ judge_case() {
     else
       fail "removed $name: expected '$expected' and status 1, got '$out' and status $status"
     fi
+  elif [ "$mode" = emptied ] || [ "$mode" = garbled ]; then
+    if [ "$out" = "Bad model: $name" ] && [ "$lines" -eq 1 ] && [ "$status" -eq 1 ]; then
+      pass "$mode $name: 'Bad model: $name', status 1"
+    else
+      fail "$mode $name: expected 'Bad model: $name' and status 1, got '$out' and status $status"
+    fi
   elif [ "$status" -eq 0 ] && [ "$lines" -eq 0 ]; then
     pass "cut $name: still decodes; the show starts and Escape ends it with status 0"
   elif [ "$status" -eq 1 ] && [ "$lines" -eq 1 ] &&
@@ -93,6 +103,7 @@ workers=$(nproc)
 cases=()
 for f in "${assets[@]}"; do
   cases+=("removed $f" "cut $f")
+  [[ $f != *.obj ]] || cases+=("emptied $f" "garbled $f")
 done
 xvfb_pids=()
 trap 'kill "${xvfb_pids[@]}" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
