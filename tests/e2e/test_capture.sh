@@ -6,7 +6,7 @@ source "$(dirname "$0")/lib.sh"
 no_devices
 
 out="$SCRATCH/frames"
-(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --at 0 --at 14500 --out "$out" >/dev/null 2>&1)
+(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --fps 10 --at 0 --at 14500 --out "$out" >/dev/null 2>&1)
 status=$?
 if [ "$status" -eq 0 ] && [ -f "$out/frame-000000.png" ] && [ -f "$out/frame-014500.png" ]; then
   pass "with no display or sound: --at 0 --at 14500 writes frame-000000.png and frame-014500.png"
@@ -25,12 +25,11 @@ else
 fi
 
 # 14450 lies between two frames at 10 fps: it takes the one before and must not disturb 14500.
-(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --fps 10 --at 14500 --out "$SCRATCH/alone" >/dev/null 2>&1)
 NOTE=$(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --fps 10 --at 14450 --at 14500 --out "$SCRATCH/pair" 2>&1 >/dev/null)
-if [ -f "$SCRATCH/alone/frame-014500.png" ] && cmp -s "$SCRATCH/alone/frame-014500.png" "$SCRATCH/pair/frame-014500.png"; then
-  pass "the frame at 14500 ms is the same alone and with an off-grid time before it"
+if [ -f "$out/frame-014500.png" ] && cmp -s "$out/frame-014500.png" "$SCRATCH/pair/frame-014500.png"; then
+  pass "the frame at 14500 ms is the same with or without an off-grid time before it"
 else
-  fail "frame 14500 ms alone and after 14450 ms differ"
+  fail "frame 14500 ms with and without 14450 ms differ"
 fi
 if [ -f "$SCRATCH/pair/frame-014400.png" ] && [[ $NOTE == *"no frame at 14450 ms at 10 fps"*"frame-014400.png"* ]]; then
   pass "an off-grid time is written as the frame before it, and said so"
