@@ -84,7 +84,7 @@ struct CloudmanSceneTest : ::testing::Test {
 };
 }
 
-TEST(CloudmanSceneFrames, RejectsAKeyFrameWithFewerPointsThanTheFirst)
+TEST(CloudmanSceneFrames, RejectsAKeyFrameWithFewerPointsThanTheFirstOrAnEmptyFirst)
 {
     ScratchFolder folder;
     CloudmanFiles files(5);
@@ -93,6 +93,13 @@ TEST(CloudmanSceneFrames, RejectsAKeyFrameWithFewerPointsThanTheFirst)
         FAIL() << "no exception";
     } catch (const Exception& e) {
         EXPECT_EQ(e.getMessage(), "Bad model: cloudman_frame5.obj");
+    }
+    std::ofstream("cloudman_frame1.obj") << "v 0 0 0\n";  // no object: loads empty
+    try {
+        CloudmanScene scene;
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.getMessage(), "Bad model: cloudman_frame1.obj");
     }
 }
 
