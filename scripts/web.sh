@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # web.sh -- builds the show for web browsers into build-web/ (page, script, WebAssembly, assets);
 # with --serve [PORT] it then serves that folder on 127.0.0.1 (default port 8000).
+# --assets DIR takes the assets from a show folder as they are instead of building them.
 #
 # Needs Debian's emscripten (scripts/setup.sh installs it) and the native build, which generates
 # the assets the page packs; that build runs first when its assets are missing.
@@ -11,10 +12,12 @@ out=${BEARINGS_WEB_DIR:-$root/build-web}
 native=${BEARINGS_NATIVE_DIR:-$root/build}
 serve=0
 port=8000
+assets_dir=
 while [ $# -gt 0 ]; do
   case "$1" in
     --serve) serve=1; if [[ "${2:-}" =~ ^[0-9]+$ ]]; then port=$2; shift; fi ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    --assets) [ $# -ge 2 ] || { echo "web.sh: --assets needs a folder" >&2; exit 2; }; assets_dir=$(cd "$2" && pwd); shift ;;
+    -h|--help) sed -n '2,7p' "$0"; exit 0 ;;
     *) echo "web.sh: unknown option '$1'" >&2; exit 2 ;;
   esac
   shift
@@ -24,11 +27,14 @@ command -v emcc >/dev/null || { echo "web.sh: emcc not found (apt-get install em
 # Debian's emscripten finds its JavaScript optimiser's modules only there.
 export NODE_PATH=/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}
 
-if [ ! -f "$native/show/music.ogg" ] || [ ! -f "$native/show/assets.stamp" ]; then
-  echo "web.sh: building natively first for the assets"
-  cmake -S "$root" -B "$native" >/dev/null
+if [ -z "$assets_dir" ]; then
+  if [ ! -f "$native/show/music.ogg" ] || [ ! -f "$native/show/assets.stamp" ]; then
+    echo "web.sh: building natively first for the assets"
+    cmake -S "$root" -B "$native" >/dev/null
+  fi
+  cmake --build "$native" -j2 --target assets
+  assets_dir=$native/show
 fi
-cmake --build "$native" -j2 --target assets
 
 mkdir -p "$out/obj"
 flags=(-std=c++17 -O2 -fexceptions -Wall -Wextra -I"$root/include" -I"$root/web")
@@ -68,12 +74,12 @@ fi
 
 # The assets beside the program natively are the files of the page's virtual working folder.
 assets=()
-for f in "$native"/show/*.png "$native"/show/*.bmp "$native"/show/*.obj "$native"/show/music.ogg; do
+for f in "$assets_dir"/*.png "$assets_dir"/*.bmp "$assets_dir"/*.obj "$assets_dir"/music.ogg; do
   assets+=(--preload-file "$f@$(basename "$f")")
 done
 echo "web.sh: linking"
 emcc "${objects[@]}" -o "$out/bearings.js" -O2 -fexceptions \
-  -sLEGACY_GL_EMULATION=1 -sSTB_IMAGE=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 \
+  -sLEGACY_GL_EMULATION=1 -sGL_MAX_TEMP_BUFFER_SIZE=4194304 -sSTB_IMAGE=1 -sASYNCIFY=1 -sASYNCIFY_STACK_SIZE=65536 \
   -sALLOW_MEMORY_GROWTH=1 -sINITIAL_MEMORY=134217728 -sENVIRONMENT=web ${BEARINGS_WEB_LINK_FLAGS:-} \
   "${assets[@]}"
 cp "$root/web/index.html" "$out/index.html"

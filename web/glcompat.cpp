@@ -14,6 +14,7 @@ struct GLUquadric {
 namespace {
 
 const double PI = 3.14159265358979323846;
+const int MAX_VERTICES_PER_DRAW = 60000;  // 2.9 MB of vertices; the link sets the emulation's buffer to 4 MB
 
 // One vertex as the batch will send it: object-space position and the attributes current at it.
 struct Vertex {
@@ -49,22 +50,52 @@ float clampUnit(float value)
     return std::min(1.0f, std::max(0.0f, value));
 }
 
-// Sends vertices through the emulation, each with every attribute the current state reads, so
-// that no batch depends on attributes being carried from one vertex to the next.
+// Sends vertices through the emulation as client arrays in one draw, each vertex with every
+// attribute the current state reads, so that nothing depends on attributes carried from one
+// vertex to the next. Quads become the two triangles the emulation itself would make of them.
 void send(GLenum mode, const std::vector<Vertex>& vertices)
 {
-    if (vertices.empty())
+    const std::vector<Vertex>* drawn = &vertices;
+    static std::vector<Vertex> quadTriangles;
+    if (mode == GL_QUADS) {
+        quadTriangles.clear();
+        for (std::size_t i = 0; i + 3 < vertices.size(); i += 4)
+            quadTriangles.insert(quadTriangles.end(), {vertices[i], vertices[i + 1], vertices[i + 2],
+                                                       vertices[i], vertices[i + 2], vertices[i + 3]});
+        drawn = &quadTriangles;
+        mode = GL_TRIANGLES;
+    }
+    if (drawn->empty())
         return;
-    glBegin(mode);
-        for (const Vertex& v : vertices) {
-            glColor4f(v.colour[0], v.colour[1], v.colour[2], v.colour[3]);
-            if (state.texturing)
-                glTexCoord2f(v.texCoord[0], v.texCoord[1]);
-            if (state.lighting)
-                glNormal3f(v.normal[0], v.normal[1], v.normal[2]);
-            glVertex3f(v.position[0], v.position[1], v.position[2]);
-        }
-    glEnd();
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    if (state.texturing)
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (state.lighting)
+        glEnableClientState(GL_NORMAL_ARRAY);
+    // The emulation copies each draw into a buffer of limited size: long batches go in pieces
+    // that end on whole primitives (line strips repeat the joining vertex).
+    const GLsizei total = static_cast<GLsizei>(drawn->size());
+    const GLsizei perPrimitive = mode == GL_TRIANGLES ? 3 : mode == GL_LINES ? 2 : 1;
+    const GLsizei piece = MAX_VERTICES_PER_DRAW / perPrimitive * perPrimitive;
+    const GLsizei overlap = mode == GL_LINE_STRIP ? 1 : 0;
+    const GLsizei stride = sizeof(Vertex);
+    for (GLsizei start = 0; start < total; start += piece - overlap) {
+        const Vertex* first = drawn->data() + start;
+        glVertexPointer(3, GL_FLOAT, stride, first->position);
+        glColorPointer(4, GL_FLOAT, stride, first->colour);
+        if (state.texturing)
+            glTexCoordPointer(2, GL_FLOAT, stride, first->texCoord);
+        if (state.lighting)
+            glNormalPointer(GL_FLOAT, stride, first->normal);
+        glDrawArrays(mode, 0, std::min(piece, total - start));
+        if (start + piece >= total)
+            break;
+    }
+    if (state.texturing)
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (state.lighting)
+        glDisableClientState(GL_NORMAL_ARRAY);
 }
 
 // Where a model-space point lands: eye coordinates and the clip-space w, from the current
@@ -330,7 +361,6 @@ void compatVertexPointer(GLint size, GLenum, GLsizei stride, const GLvoid* point
 {
     state.vertexArray = static_cast<const float*>(pointer);
     state.vertexArrayStride = stride ? stride / static_cast<int>(sizeof(float)) : size;
-    glVertexPointer(size, GL_FLOAT, stride, pointer);
 }
 
 void compatColorPointer(GLint size, GLenum, GLsizei stride, const GLvoid* pointer)
@@ -338,7 +368,6 @@ void compatColorPointer(GLint size, GLenum, GLsizei stride, const GLvoid* pointe
     state.colourArray = static_cast<const float*>(pointer);
     state.colourArraySize = size;
     state.colourArrayStride = stride ? stride / static_cast<int>(sizeof(float)) : size;
-    glColorPointer(size, GL_FLOAT, stride, pointer);
 }
 
 void compatDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices)

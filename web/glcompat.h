@@ -30,7 +30,8 @@ void compatLineWidth(GLfloat width);
 void compatPointSize(GLfloat size);
 void compatHint(GLenum target, GLenum mode);
 
-// Client arrays: recorded so that smooth points from arrays get the same treatment.
+// Client arrays: recorded, and drawn as a recorded batch, so that smooth points from arrays get
+// the same treatment.
 void compatVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
 void compatColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
 void compatDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices);

@@ -41,25 +41,8 @@ EM_ASYNC_JS(void, waitForStartClick, (), {
     await new Promise(function(resolve) { Module.whenStarted(resolve); });
 });
 
-// The music's position as heard, in ms: 0 until the track plays. Web Audio's output timestamp
-// pairs a context time with the moment it reaches the speakers, so output latency is allowed for.
-EM_JS(std::uint32_t, musicTicks, (), {
-    var context = SDL.audioContext;
-    var playing = null;
-    for (var i = 0; context && i < SDL.channels.length; i++)
-        if (SDL.channels[i].audio && SDL.channels[i].audio.webAudioNode)
-            playing = SDL.channels[i].audio;
-    if (!playing)
-        return 0;
-    var heard = context.currentTime - (context.outputLatency || 0) - (context.baseLatency || 0);
-    if (context.getOutputTimestamp) {
-        var stamp = context.getOutputTimestamp();
-        if (stamp.contextTime > 0)
-            heard = stamp.contextTime + (performance.now() - stamp.performanceTime) / 1000;
-    }
-    Module.musicStarted = true;
-    return Math.max(0, Math.round((heard - playing.startTime) * 1000)) >>> 0;
-});
+// The music's position as heard, in ms, from the page: 0 until the track plays.
+EM_JS(std::uint32_t, musicTicks, (), { return Module.musicPosition() >>> 0; });
 
 // Hands a finished frame (RGBA rows, bottom row first, as GL reads them) and the per-entry frame
 // times (ms of wall time, flattened with counts) to the page.

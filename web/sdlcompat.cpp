@@ -54,6 +54,7 @@ SDL_Surface* makeSurface(int width, int height)
 
 EM_ASYNC_JS(void, waitForAnimationFrame, (), {
     await new Promise(function(resolve) { requestAnimationFrame(resolve); });
+    if (Module.onPresent) Module.onPresent();
 });
 
 EM_JS(int, togglePlayerFullScreen, (), {
