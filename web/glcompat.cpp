@@ -522,12 +522,12 @@ void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stac
                 if (smooth)
                     compatNormal3f(sinSlice[i] * sinStack[j + 1], cosSlice[i] * sinStack[j + 1], cosStack[j + 1]);
                 if (textured)
-                    compatTexCoord2f(1 - static_cast<float>(i) / slices, static_cast<float>(j + 1) / stacks);
+                    compatTexCoord2f(1 - static_cast<float>(i) / slices, 1 - static_cast<float>(j + 1) / stacks);
                 compatVertex3f(ringRadius[j + 1] * sinSlice[i], ringRadius[j + 1] * cosSlice[i], ringZ[j + 1]);
                 if (smooth)
                     compatNormal3f(sinSlice[i] * sinStack[j], cosSlice[i] * sinStack[j], cosStack[j]);
                 if (textured)
-                    compatTexCoord2f(1 - static_cast<float>(i) / slices, static_cast<float>(j) / stacks);
+                    compatTexCoord2f(1 - static_cast<float>(i) / slices, 1 - static_cast<float>(j) / stacks);
                 compatVertex3f(ringRadius[j] * sinSlice[i], ringRadius[j] * cosSlice[i], ringZ[j]);
             }
         compatEnd();
