@@ -4,8 +4,8 @@
 // sound only after a gesture), timed by the music as it is heard; or, for comparisons with the
 // native capture tool, every frame from 0 on the same virtual clock up to one requested frame,
 // which is handed to the page.
+#include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <iostream>
 #include <vector>
 
