@@ -37,11 +37,12 @@ if [ -z "$assets_dir" ]; then
 fi
 
 mkdir -p "$out/obj"
-flags=(-std=c++17 -O2 -fexceptions -Wall -Wextra -I"$root/include" -I"$root/web")
+flags=(-std=c++17 -O2 -fexceptions -Wall -Wextra -I"$root/include/core" -I"$root/include" -I"$root/web")
 
-# The show's sources as the native program builds them (all of src/ but its main), and the web
-# platform's own; each object is rebuilt when its source or a header it includes has changed.
-sources=()
+# The show's sources as the native program builds them (the core, and all of src/ but its main),
+# and the web platform's own; each object is rebuilt when its source or a header it includes has
+# changed.
+sources=("$root"/src/core/*.cpp)
 for f in "$root"/src/*.cpp; do [ "$(basename "$f")" = main.cpp ] || sources+=("$f"); done
 sources+=("$root"/web/*.cpp)
 
