@@ -14,12 +14,16 @@ packages=(
   dpkg-dev lintian appstream man-db groff-base
   ffmpeg aubio-tools
   clang libclang-rt-14-dev
+  emscripten chromium
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
 done
+
+# The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
+command -v npm >/dev/null || missing+=(npm)
 
 if [ ${#missing[@]} -eq 0 ]; then
   echo "setup: all packages present"

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# test_web.sh -- the browser build in headless Chromium: frames match the native capture tool's,
+# and a click starts the show with its music. Skipped when emscripten, Chromium or npm is missing.
+source "$(dirname "$0")/lib.sh"
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+for tool in emcc chromium node npm; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool not installed (scripts/setup.sh installs it); the browser build is not tested"
+    exit 0
+  fi
+done
+if ! (cd "$root/tests/web" && npm ci --no-audit --no-fund --silent >/dev/null 2>&1); then
+  echo "SKIP: npm could not install playwright-core; the browser build is not tested"
+  exit 0
+fi
+start_display
+
+# The web build beside the native one it takes its assets from, rebuilt only where sources changed.
+web_dir="$SHOW_DIR/../web"
+if BEARINGS_WEB_DIR="$web_dir" "$root/scripts/web.sh" --assets "$SHOW_DIR" >"$SCRATCH/build.log" 2>&1; then
+  pass "scripts/web.sh builds the page"
+else
+  tail -20 "$SCRATCH/build.log"
+  fail "scripts/web.sh failed"
+  finish
+  exit
+fi
+
+# A card, the wormhole (polygons, wide lines, smooth points, the teddy) and the planet (the lit,
+# textured sphere), each played at 10 fps from the start of its entry in both programs.
+limit=2
+for request in "14000 14500" "84000 86000" "116000 118000"; do
+  set -- $request
+  from=$1 at=$2
+  (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 10 --from "$from" --at "$at" --out "$SCRATCH/native" >/dev/null 2>&1)
+  if result=$(cd "$root/tests/web" && timeout 300 node frames.mjs "$web_dir" "$SCRATCH/native" 10 "$from" "$limit" "$at" 2>&1); then
+    pass "$result"
+  else
+    fail "frame $at ms: $result"
+  fi
+done
+
+if result=$(cd "$root/tests/web" && timeout 300 node play.mjs "$web_dir" 2>&1); then
+  pass "click to play: $(echo "$result" | grep -c '^ok') checks"
+else
+  fail "click to play: $result"
+fi
+echo "$result"
+finish

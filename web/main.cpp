@@ -1,0 +1,135 @@
+// main.cpp -- the show in a browser page: the start click, the music-led clock, the virtual clock.
+//
+// Two ways in, chosen by the page: the show itself once the viewer has clicked (browsers allow
+// sound only after a gesture), timed by the music as it is heard; or, for comparisons with the
+// native capture tool, every frame from 0 on the same virtual clock up to one requested frame,
+// which is handed to the page.
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <vector>
+
+#include <emscripten.h>
+#include <SDL/SDL.h>
+
+#include "demo.h"
+#include "exception.h"
+#include "timeline.h"
+
+namespace {
+
+const int FRAME_WIDTH = 1024;   // pixels, the show's video mode
+const int FRAME_HEIGHT = 768;
+
+std::uint32_t virtualNow = 0;  // ms; the show clock in frame mode
+
+std::uint32_t virtualTicks()
+{
+    return virtualNow;
+}
+
+}  // namespace
+
+// What the page asked for: a frame time (ms) or -1 for the show, and the frame rate (frames per
+// second) and fast-forward point (ms) of the virtual clock.
+EM_JS(int, requestedFrameMs, (), { return Module.request ? Module.request.atMs : -1; });
+EM_JS(int, requestedFps, (), { return Module.request ? Module.request.fps : 60; });
+EM_JS(int, requestedFromMs, (), { return Module.request ? Module.request.fromMs : 0; });
+
+// Sleeps until the page's start screen is clicked.
+EM_ASYNC_JS(void, waitForStartClick, (), {
+    await new Promise(function(resolve) { Module.whenStarted(resolve); });
+});
+
+// The music's position as heard, in ms, from the page: 0 until the track plays.
+EM_JS(std::uint32_t, musicTicks, (), { return Module.musicPosition() >>> 0; });
+
+// Hands a finished frame (RGBA rows, bottom row first, as GL reads them) and the per-entry frame
+// times (ms of wall time, flattened with counts) to the page.
+EM_JS(void, reportFrame, (const unsigned char* rgba, int width, int height, int atMs), {
+    Module.onFrame(HEAPU8.slice(rgba, rgba + width * height * 4), width, height, atMs);
+});
+EM_JS(void, reportFrameTime, (int entry, double ms), { Module.onFrameTime(entry, ms); });
+EM_JS(void, reportEnd, (int status, const char* message), { Module.onEnd(status, UTF8ToString(message)); });
+
+namespace {
+
+int entryAt(const Demo& demo, int ms)
+{
+    int index = 0;
+    while (index + 1 < static_cast<int>(demo.timeline.size()) && demo.timeline[index + 1].start <= ms)
+        ++index;
+    return index;
+}
+
+// Plays every frame from the fast-forward point on the virtual clock, as the native capture tool
+// does, and hands the frame at atMs to the page.
+void playToFrame(Demo& demo, int atMs, int fps, int fromMs)
+{
+    const int showEnd = demo.timeline.back().start;
+    atMs = std::min(atMs, showEnd - 1);
+    const int firstEntry = entryAt(demo, std::min(fromMs, showEnd - 1));
+    const int startMs = demo.timeline[firstEntry].start;
+    const double msPerFrame = 1000.0 / fps;
+
+    Tempo::setTickSource(virtualTicks);
+    virtualNow = 0;
+    demo.startClockAndMusic(false);
+    for (int i = 0; i < firstEntry; ++i) {
+        virtualNow = static_cast<std::uint32_t>(demo.timeline[i].start);
+        demo.advanceTimeline();
+        demo.drawFrame();
+    }
+
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 4);
+    bool captured = false;
+    for (long frame = 0;;) {
+        int now = startMs + static_cast<int>(frame * msPerFrame);
+        if (!captured && atMs < now)
+            now = atMs;  // a time between two frames gets a frame of its own
+        else
+            ++frame;
+        if (now > atMs || !demo.running)
+            break;
+        virtualNow = static_cast<std::uint32_t>(now);
+        const double began = emscripten_get_now();
+        if (!demo.advanceTimeline())
+            break;
+        demo.handleEvents();
+        demo.drawFrame();
+        if (now == atMs) {
+            glPixelStorei(GL_PACK_ALIGNMENT, 1);
+            glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+            reportFrame(rgba.data(), FRAME_WIDTH, FRAME_HEIGHT, atMs);
+            captured = true;
+        }
+        SDL_GL_SwapBuffers();
+        reportFrameTime(demo.currentEntry(), emscripten_get_now() - began);
+    }
+}
+
+}  // namespace
+
+int main(int, char**)
+{
+    SDL_Init(SDL_INIT_NOPARACHUTE);
+    const int atMs = requestedFrameMs();
+    if (atMs < 0)
+        waitForStartClick();
+    try {
+        Demo* demo = new Demo();
+        if (atMs >= 0) {
+            playToFrame(*demo, atMs, std::max(1, requestedFps()), requestedFromMs());
+        } else {
+            Tempo::setTickSource(musicTicks);
+            demo->run();
+        }
+        delete demo;
+    } catch (Exception e) {
+        std::cout << e.getMessage() << std::endl;
+        reportEnd(1, e.getMessage().c_str());
+        return 1;
+    }
+    reportEnd(0, "");
+    return 0;
+}
