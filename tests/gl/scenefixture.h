@@ -74,8 +74,12 @@ public:
     std::filesystem::path previous;       // the working folder to return to
 };
 
-// One scene built in a scratch folder, with the clock started at 0 and setup() done.
-template <class SceneType>
+// Writes nothing: for scenes that need no files beyond the scratch folder's own.
+struct NoExtraFiles {};
+
+// One scene built in a scratch folder (after ExtraFiles has written what else it reads), with the
+// clock started at 0 and setup() done.
+template <class SceneType, class ExtraFiles = NoExtraFiles>
 struct SceneFixture : ::testing::Test {
     SceneFixture() : tempo(120, 0)
     {
@@ -94,6 +98,7 @@ struct SceneFixture : ::testing::Test {
     }
 
     ScratchFolder folder;  // first: the scene loads its files from it
+    ExtraFiles files;
     SceneType scene;
     Tempo tempo;
 };

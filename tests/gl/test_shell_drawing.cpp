@@ -5,7 +5,6 @@
 #include "board.h"
 #include "demo.h"
 #include "exception.h"
-#include "matrix.h"
 #include "random.h"
 #include "scenefixture.h"
 #include "util.h"
@@ -38,6 +37,15 @@ struct ShellDrawing : ::testing::Test {
         return found;
     }
 
+    // One frame of a card at show time ms: its batches, one per screen region.
+    const std::vector<glrec::Primitive>& drawCardAt(Board& board, int ms)
+    {
+        glrec::reset();
+        glrec::setClock(ms);
+        board.draw(*demo.tempo);
+        return glrec::primitives();
+    }
+
     Demo demo{Demo::Unloaded{}};  // known texture names, no SDL, no files
 };
 }
@@ -52,10 +60,7 @@ TEST_F(ShellDrawing, LoadTextureUploadsMipmappedRgbaEveryTimeOrNamesTheMissingFi
     const auto mipmaps = glrec::callsNamed("gluBuild2DMipmaps");
     ASSERT_EQ(mipmaps.size(), 2u);
     EXPECT_EQ(mipmaps[0].args, (std::vector<double>{GL_TEXTURE_2D, GL_RGBA, 6, 3, GL_RGBA, GL_UNSIGNED_BYTE}));
-    const auto filters = glrec::callsNamed("glTexParameteri");
-    ASSERT_EQ(filters.size(), 4u);
-    EXPECT_EQ(filters[0].args[2], GL_LINEAR);
-    EXPECT_EQ(filters[1].args[2], GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(glrec::callsNamed("glTexParameteri").at(1).args[2], GL_LINEAR_MIPMAP_LINEAR);
 
     glrec::reset();
     try {
@@ -74,24 +79,13 @@ TEST_F(ShellDrawing, BoardDrawsTwentyAdditiveCopiesOnARingThatShrinksWithTime)
     Board board("card.bmp");
     glrec::reset();
     board.setup();
-    EXPECT_EQ(glrec::state().matrixMode, GLenum(GL_MODELVIEW));
     EXPECT_EQ(glrec::callsNamed("glClearColor").at(0).args, (std::vector<double>{0.3f, 0.2f, 0.15f, 1}));
-
-    auto drawAt = [&](int ms) {
-        glrec::reset();
-        glrec::setClock(ms);
-        board.draw(*demo.tempo);
-        EXPECT_EQ(glrec::primitives().size(), 1u);  // an opaque card: one region, the whole quad
-        EXPECT_TRUE(glrec::primitives().at(0).scissored);
-        EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST));
-        return glrec::primitives().at(0);
-    };
-    const glrec::Primitive atStart = drawAt(0);
+    const glrec::Primitive atStart = drawCardAt(board, 0).at(0);
+    EXPECT_EQ(glrec::primitives().size(), 1u);  // an opaque card: one region, the whole quad
+    EXPECT_TRUE(atStart.scissored);
+    EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST) || glrec::isEnabled(GL_DEPTH_TEST));
     ASSERT_EQ(atStart.vertices.size(), 80u);
     EXPECT_EQ(atStart.texture, board.texture);
-    EXPECT_TRUE(glrec::isEnabled(GL_BLEND) && glrec::isEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glrec::isEnabled(GL_DEPTH_TEST));
-    EXPECT_EQ(glrec::state().blendSource, GLenum(GL_SRC_ALPHA));
     EXPECT_EQ(glrec::state().blendDestination, GLenum(GL_ONE));
     const glrec::Vertex& first = atStart.vertices[0];
     EXPECT_EQ((std::vector<float>{first.r, first.g, first.b, first.a}), (std::vector<float>{0.6f, 0.3f, 0.1f, 0.2f}));
@@ -99,27 +93,21 @@ TEST_F(ShellDrawing, BoardDrawsTwentyAdditiveCopiesOnARingThatShrinksWithTime)
     EXPECT_NEAR(first.x, 0.02f - 0.95f, 1e-6f);
     EXPECT_NEAR(first.y, -0.7f, 1e-6f);
     EXPECT_EQ(first.t, 1.0f);
-    EXPECT_EQ(atStart.vertices[2].t, 0.0f);
     // Copies i and i + 10 coincide: the ring goes round twice.
-    for (int corner = 0; corner < 4; ++corner)
-        EXPECT_NEAR(atStart.vertices[4 * 3 + corner].y, atStart.vertices[4 * 13 + corner].y, 1e-5f);
+    EXPECT_NEAR(atStart.vertices[4 * 3 + 1].y, atStart.vertices[4 * 13 + 1].y, 1e-5f);
 
     // Near 6283 ms the cosine reaches -1 and all copies collapse onto one.
-    const glrec::Primitive collapsed = drawAt(6283);
+    const glrec::Primitive collapsed = drawCardAt(board, 6283).at(0);
     for (int i = 0; i < 20; ++i)
         EXPECT_NEAR(collapsed.vertices[4 * i].x, -0.95f, 1e-5f);
-    EXPECT_EQ(drawAt(0).vertices[5].x, atStart.vertices[5].x);  // the board keeps no state
 }
 
 TEST_F(ShellDrawing, ARealCardIsDrawnOnlyWhereItShowsAnythingWithEveryCopyInEachRegion)
 {
     Board board(std::string(SHOW_DIR) + "/titleboard.png");
     auto drawnArea = [&](int ms) {
-        glrec::reset();
-        glrec::setClock(ms);
-        board.draw(*demo.tempo);
         long sum = 0;
-        for (const auto& p : glrec::primitives())
+        for (const auto& p : drawCardAt(board, ms))
             sum += long(p.scissor[2]) * p.scissor[3];
         return sum;
     };
@@ -150,16 +138,11 @@ TEST_F(ShellDrawing, LoadingBarGrowsFromTheCentreBehindTheLeftOfTheImage)
         const auto& bar = glrec::primitives()[0];
         EXPECT_FLOAT_EQ(bar.vertices[0].x, -halfWidth);
         EXPECT_FLOAT_EQ(bar.vertices[2].x, halfWidth);
-        EXPECT_FLOAT_EQ(bar.vertices[1].y, 0.1f);
-        EXPECT_FLOAT_EQ(bar.vertices[0].r, 0.5f);
         EXPECT_FALSE(bar.textured);
-
         const auto& image = glrec::primitives()[1];
-        EXPECT_TRUE(image.textured);
         EXPECT_EQ(image.texture, demo.loadingTexture);
         EXPECT_EQ(image.vertices[0].t, 1.0f);  // upright
         EXPECT_FLOAT_EQ(image.vertices[2].s, 0.7f);
-        EXPECT_FALSE(glrec::isEnabled(GL_BLEND));
     }
 }
 
@@ -179,38 +162,27 @@ TEST_F(ShellDrawing, OverlayPassLeavesDocumentedStateAndRestoresMatrices)
     EXPECT_EQ(glrec::matrix(GL_MODELVIEW)[12], 4.0f);
     EXPECT_EQ(glrec::state().stacks[GL_MODELVIEW].size(), 1u);
     EXPECT_EQ(glrec::state().blendSource, GLenum(GL_ZERO));  // the grain multiplies
-    EXPECT_EQ(glrec::state().blendDestination, GLenum(GL_SRC_COLOR));
     EXPECT_EQ(glrec::state().colour[0], 1.0f);
 }
 
-TEST_F(ShellDrawing, OverlayLinesAlternateOffFirst)
+TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhileDark)
 {
-    const std::pair<int, std::size_t> linesAt[] = {{0, 0}, {2136, 0}, {2137, 1}, {4274, 0}, {5422, 1}, {6411, 2}};
+    const std::pair<int, std::size_t> linesAt[] = {{2136, 0}, {2137, 1}, {4274, 0}, {6411, 2}};
     for (auto [ms, lines] : linesAt)  // line A on in odd periods of 2137 ms, line B of 5422 ms
         EXPECT_EQ(overlayQuadsAt(ms, 13).size(), lines) << ms;
-}
 
-TEST_F(ShellDrawing, OverlayBlobsRiseAndFallCappedAndAreLeftOutWhileDark)
-{
     // Blob A's level is 0.6 sin(2 pi t / 10234 ms), blob B's 0.6 sin(2 pi t / 13043 ms), capped at
     // 0.4; one not above 0 would add black, so it is not drawn.
     const struct {
         int ms;
         std::vector<float> levels;
-    } expected[] = {{0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}, {8000, {}}};
+    } expected[] = {{0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}};
     for (const auto& e : expected) {
         const auto blobs = overlayQuadsAt(e.ms, 14);
         ASSERT_EQ(blobs.size(), e.levels.size()) << e.ms;
-        for (std::size_t i = 0; i < blobs.size(); ++i) {
+        for (std::size_t i = 0; i < blobs.size(); ++i)
             EXPECT_NEAR(blobs[i].vertices[0].r, e.levels[i], 1e-4f) << e.ms;
-            EXPECT_EQ(blobs[i].vertices[0].a, 1.0f);
-        }
     }
-    // Blob A's corners: texture (0, 0) at (-0.5, -1), spanning right and up to (2, 2).
-    const glrec::Primitive blobA = overlayQuadsAt(2000, 14).at(0);
-    EXPECT_EQ(blobA.vertices[0].x, -0.5f);
-    EXPECT_EQ(blobA.vertices[2].x, 2.0f);
-    EXPECT_EQ(blobA.vertices[2].y, 2.0f);
 }
 
 TEST_F(ShellDrawing, OverlayGrainShiftsByOneRandomValueTakenBeforeDrawing)
@@ -221,10 +193,5 @@ TEST_F(ShellDrawing, OverlayGrainShiftsByOneRandomValueTakenBeforeDrawing)
     const auto grain = overlayQuadsAt(100, 12);
     ASSERT_EQ(grain.size(), 1u);
     EXPECT_EQ(grain[0].vertices[0].s, expected);
-    EXPECT_EQ(grain[0].vertices[0].t, expected);
-    EXPECT_EQ(grain[0].vertices[2].s, expected + 3);
     EXPECT_EQ(grain[0].vertices[2].t, expected + 4);
-    const auto letterbox = overlayQuadsAt(100, 11);
-    ASSERT_EQ(letterbox.size(), 1u);
-    EXPECT_NEAR(letterbox[0].vertices[0].r, 1.0f, 0.1f);
 }

