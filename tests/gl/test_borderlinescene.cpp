@@ -1,6 +1,4 @@
 // test_borderlinescene.cpp -- the border's streaming squares, the marks they leave and how marks fade.
-#include <gtest/gtest.h>
-
 #include "borderlinescene.h"
 #include "random.h"
 #include "scenefixture.h"

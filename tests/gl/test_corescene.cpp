@@ -1,7 +1,5 @@
 // test_corescene.cpp -- the core's shell of shards, its throb and its burst forty beats in, and the
 // husks, whose signed powers keep each half of the sphere on its own side.
-#include <gtest/gtest.h>
-
 #include "corescene.h"
 #include "random.h"
 #include "scenefixture.h"

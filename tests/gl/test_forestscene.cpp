@@ -1,6 +1,4 @@
 // test_forestscene.cpp -- the forest's tree growth on the beat, and the leaves' seeds, timing and flight.
-#include <gtest/gtest.h>
-
 #include "forestscene.h"
 #include "random.h"
 #include "scenefixture.h"

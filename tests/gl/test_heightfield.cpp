@@ -1,7 +1,5 @@
 // test_heightfield.cpp -- heights read from an image, the height queries between grid points, and
 // the terrain's baked lighting.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "heightfield.h"

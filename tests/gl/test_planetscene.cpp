@@ -1,6 +1,4 @@
 // test_planetscene.cpp -- the planet's ring and stars, what one frame draws, and the teddy's flight.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "planetscene.h"

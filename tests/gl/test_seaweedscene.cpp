@@ -1,7 +1,5 @@
 // test_seaweedscene.cpp -- the strands' springs, the fixed-step catch-up, the motes' wrapping and
 // what a frame draws.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
 #include "scenefixture.h"

@@ -1,6 +1,4 @@
 // test_teddy.cpp -- the teddy's one-time loading and its per-corner cel shade coordinate.
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <fstream>
 

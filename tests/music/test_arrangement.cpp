@@ -80,10 +80,9 @@ TEST(Composition, EverySectionWritesOnlyInsideItsOwnBarsWhateverItsLength)
             const int firstBar = 10;
             const Score score = compose({{row.name, firstBar, firstBar + bars}});
             EXPECT_FALSE(score.notes().empty()) << row.name << " over " << bars << " bars";
-            for (const Note& note : score.notes()) {
-                EXPECT_GE(note.step, barToStep(firstBar)) << row.name << " over " << bars << " bars";
-                EXPECT_LE(note.step + note.length, barToStep(firstBar + bars)) << row.name << " over " << bars << " bars";
-            }
+            for (const Note& note : score.notes())
+                ASSERT_TRUE(note.step >= barToStep(firstBar) && note.step + note.length <= barToStep(firstBar + bars))
+                    << row.name << " over " << bars << " bars";
         }
     }
 }
@@ -92,8 +91,7 @@ TEST(Composition, OpensEverySectionOnItsFirstStepWithACrashOrAKick)
 {
     for (const Section& section : sectionsOf(timelineRows())) {
         const int step = barToStep(section.startBar);
-        EXPECT_TRUE(hasNoteAt(Instrument::Crash, step) || hasNoteAt(Instrument::Kick, step))
-            << section.name;
+        EXPECT_TRUE(hasNoteAt(Instrument::Crash, step) || hasNoteAt(Instrument::Kick, step)) << section.name;
     }
 }
 
@@ -120,37 +118,29 @@ TEST(Composition, GrowsTheFirstTreeOneMalletNotePerLevelAndEachOtherTreeWithAPlu
 TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
 {
     const int swoop = beatToStep(firstBeatOf(SceneKind::Planet) + PLANET_SWOOP_BEAT);
-    EXPECT_TRUE(hasNoteAt(Instrument::Crash, swoop));
-    EXPECT_TRUE(hasNoteAt(Instrument::Boom, swoop));
+    EXPECT_TRUE(hasNoteAt(Instrument::Crash, swoop) && hasNoteAt(Instrument::Boom, swoop));
     const int forest = firstBeatOf(SceneKind::Forest);
     EXPECT_TRUE(hasNoteAt(Instrument::Crash, beatToStep(forest + FOREST_LEAVES_BEAT)));
     EXPECT_TRUE(hasNoteAt(Instrument::Crash, beatToStep(forest + FOREST_DRIFT_BEAT)));
     // The border comes straight out of the forest with a big hit.
     const int border = beatToStep(firstBeatOf(SceneKind::Borderline));
-    EXPECT_TRUE(hasNoteAt(Instrument::Boom, border));
-    EXPECT_TRUE(hasNoteAt(Instrument::Kick, border));
+    EXPECT_TRUE(hasNoteAt(Instrument::Boom, border) && hasNoteAt(Instrument::Kick, border));
 
     const int core = firstBeatOf(SceneKind::Core);
     const int burst = beatToStep(core + CORE_BURST_BEAT);
-    EXPECT_TRUE(hasNoteAt(Instrument::Boom, burst));
-    EXPECT_TRUE(hasNoteAt(Instrument::Crash, burst));
-    EXPECT_TRUE(hasNoteAt(Instrument::Kick, burst));
+    EXPECT_TRUE(hasNoteAt(Instrument::Boom, burst) && hasNoteAt(Instrument::Crash, burst) && hasNoteAt(Instrument::Kick, burst));
     // Before the burst the shell throbs on even beats only: the kick keeps off the odd ones.
-    for (int beat : kickBeats(fullScore())) {
-        if (beat >= core && beat < core + CORE_BURST_BEAT) {
-            EXPECT_EQ(beat % 2, 0) << "kick on odd beat " << beat;
-        }
-    }
+    for (int beat : kickBeats(fullScore()))
+        EXPECT_FALSE(beat >= core && beat < core + CORE_BURST_BEAT && beat % 2 == 1) << "kick on odd beat " << beat;
 }
 
 TEST(Composition, PutsAKickOnEveryBeatOfTheDrivingScenes)
 {
     const std::vector<int> beats = kickBeats(fullScore());
     auto has = [&](int beat) { return std::binary_search(beats.begin(), beats.end(), beat); };
-    for (int bar : {18, 42, 150, 222}) {
+    for (int bar : {18, 42, 150, 222})
         for (int beat = bar * 4; beat < bar * 4 + 4; ++beat)
             EXPECT_TRUE(has(beat)) << "bar " << bar << " beat " << beat;
-    }
 }
 
 TEST(Score, ReadsNoteNamesAndLinesOfNotes)

@@ -9,31 +9,11 @@
 
 namespace {
 
-Note oneNote(Instrument instrument, int step, int length = 4)
-{
-    Note note{};
-    note.step = step;
-    note.length = length;
-    note.instrument = instrument;
-    note.pitch = 57.f;
-    note.velocity = 0.9f;
-    note.tone = 0.5f;
-    return note;
-}
-
-Score scoreOf(const std::vector<Note>& notes)
+// A score of one note on a plain track of the instrument.
+Score oneNote(Instrument instrument, int step, int length = 4, float pitch = 57.f)
 {
     Score score;
-    Track track;
-    for (const Note& note : notes) {
-        track.instrument = note.instrument;
-        track.velocity = note.velocity;
-        track.tone = note.tone;
-        track.reverb = note.reverb;
-        track.echo = note.echo;
-        track.duck = note.duck;
-        score.play(track, note.step, note.length, note.pitch);
-    }
+    score.play(Track{instrument}, step, length, pitch);
     return score;
 }
 
@@ -65,10 +45,9 @@ TEST(Instruments, EverySoundStartsExactlyOnItsStepAndDiesAwayWithoutACut)
     const int step = 9;  // an odd step, half a frame off the frame grid
     const std::int64_t start = stepToFrame(step);
     for (int i = 0; i < static_cast<int>(Instrument::Count); ++i) {
-        const Instrument instrument = static_cast<Instrument>(i);
-        const Note note = oneNote(instrument, step);
-        const std::int64_t sounding = static_cast<std::int64_t>(soundingSeconds(note) * SAMPLE_RATE);
-        const StereoMix mix = renderMix(scoreOf({note}), 0, start + sounding + 4410);
+        const Score score = oneNote(static_cast<Instrument>(i), step);
+        const std::int64_t sounding = static_cast<std::int64_t>(soundingSeconds(score.notes().at(0)) * SAMPLE_RATE);
+        const StereoMix mix = renderMix(score, 0, start + sounding + 4410);
         EXPECT_EQ(peakIn(mix, 0, start), 0.f) << "instrument " << i << " sounds before its step";
         EXPECT_GT(peakIn(mix, start, start + sounding), 0.01f) << "instrument " << i << " is silent";
         EXPECT_LT(peakIn(mix, start + sounding - 8, start + sounding + 4410), 1e-3f) << "instrument " << i << " ends on a cut";
@@ -87,10 +66,9 @@ double measuredHz(const StereoMix& mix, std::int64_t from, std::int64_t to, doub
         return sum;
     };
     int bestLag = expectedLag;
-    for (int lag = expectedLag * 9 / 10; lag <= expectedLag * 11 / 10 + 1; ++lag) {
+    for (int lag = expectedLag * 9 / 10; lag <= expectedLag * 11 / 10 + 1; ++lag)
         if (correlation(lag) > correlation(bestLag))
             bestLag = lag;
-    }
     const double before = correlation(bestLag - 1), at = correlation(bestLag), after = correlation(bestLag + 1);
     const double shift = 0.5 * (before - after) / (before - 2.0 * at + after);
     return SAMPLE_RATE / (bestLag + shift);
@@ -99,9 +77,7 @@ double measuredHz(const StereoMix& mix, std::int64_t from, std::int64_t to, doub
 TEST(Instruments, PluckedStringPlaysInTuneFromLowToHigh)
 {
     for (float pitch : {45.f, 93.f}) {
-        Note note = oneNote(Instrument::Pluck, 0, 8);
-        note.pitch = pitch;
-        const StereoMix mix = renderMix(scoreOf({note}), 0, SAMPLE_RATE);
+        const StereoMix mix = renderMix(oneNote(Instrument::Pluck, 0, 8, pitch), 0, SAMPLE_RATE);
         const double expected = midiToHz(pitch);
         const double cents = 1200.0 * std::log2(measuredHz(mix, 2205, 2205 + 8820, expected) / expected);
         EXPECT_NEAR(cents, 0.0, 5.0) << "MIDI note " << pitch;
@@ -111,19 +87,21 @@ TEST(Instruments, PluckedStringPlaysInTuneFromLowToHigh)
 TEST(Instruments, KickReachesFullStrengthWithinFiveMillisecondsOfItsBeat)
 {
     const std::int64_t beatFrame = 2 * 22050;
-    const StereoMix mix = renderMix(scoreOf({oneNote(Instrument::Kick, 8)}), 0, beatFrame + 22050);
+    const StereoMix mix = renderMix(oneNote(Instrument::Kick, 8), 0, beatFrame + 22050);
     const float whole = peakIn(mix, beatFrame, beatFrame + 22050);
     EXPECT_GT(peakIn(mix, beatFrame, beatFrame + 220), 0.5f * whole);
 }
 
 TEST(Mix, DucksSideChainedPartsUnderEachKickAndLetsThemRecoverBeforeTheNextBeat)
 {
-    Note pad = oneNote(Instrument::Pad, 0, 32);
+    Track pad{Instrument::Pad};
     pad.duck = 1.f;
-    const Note kick = oneNote(Instrument::Kick, 8);
-    const StereoMix padAlone = renderMix(scoreOf({pad}), 0, 2 * SAMPLE_RATE);
-    const StereoMix both = renderMix(scoreOf({pad, kick}), 0, 2 * SAMPLE_RATE);
-    const StereoMix kickAlone = renderMix(scoreOf({kick}), 0, 2 * SAMPLE_RATE);
+    Score score;
+    score.play(pad, 0, 32, 57.f);
+    const StereoMix padAlone = renderMix(score, 0, 2 * SAMPLE_RATE);
+    score.play(Track{Instrument::Kick}, 8, 4, 57.f);
+    const StereoMix both = renderMix(score, 0, 2 * SAMPLE_RATE);
+    const StereoMix kickAlone = renderMix(oneNote(Instrument::Kick, 8), 0, 2 * SAMPLE_RATE);
     // The mix is linear in its notes but for the side-chain, so both minus the kick is the pad
     // as the kick ducked it.
     auto peakOfDuckedPad = [&](std::int64_t from, std::int64_t to) {
@@ -140,10 +118,12 @@ TEST(Mix, DucksSideChainedPartsUnderEachKickAndLetsThemRecoverBeforeTheNextBeat)
 
 TEST(Mix, RepeatsEchoesOnTheSixteenthGrid)
 {
-    Note click = oneNote(Instrument::Rim, 0);
+    Track click{Instrument::Rim};
     click.velocity = 1.f;
     click.echo = 1.f;
-    const StereoMix mix = renderMix(scoreOf({click}), 0, SAMPLE_RATE);
+    Score score;
+    score.play(click, 0, 4, 57.f);
+    const StereoMix mix = renderMix(score, 0, SAMPLE_RATE);
     // The first repeat comes three steps (a dotted eighth) later, on the left; nothing between.
     const std::int64_t repeat = stepToFrame(3);
     EXPECT_LT(peakIn(mix, 7000, repeat - 2), 0.01f);
@@ -159,10 +139,9 @@ TEST(Mastering, MeterReadsAStereoSineAtItsLevelAndQuietnessAsMinus70)
 TEST(Mastering, BringsALoudMixToTheTargetWithEverySampleUnderTheCeilingAndFadesToSilence)
 {
     StereoMix mix = sine(80.f, 0.f, 8.0);
-    for (std::int64_t i = 0; i < mix.frames(); i += 22050) {
+    for (std::int64_t i = 0; i < mix.frames(); i += 22050)
         for (std::int64_t k = 0; k < 200 && i + k < mix.frames(); ++k)
             mix.left[i + k] = mix.right[i + k] = 30.f;  // spikes far over full scale
-    }
     MasterSettings settings;
     settings.fadeOutSeconds = 1.0;
     masterMix(mix, settings);
