@@ -128,8 +128,11 @@ TEST_F(ShellDrawing, LoadingBarGrowsFromTheCentreBehindTheLeftOfTheImage)
     EXPECT_FLOAT_EQ(image.vertices[2].s, 0.7f);
 }
 
-TEST_F(ShellDrawing, OverlayPassLeavesDocumentedStateAndRestoresMatrices)
+TEST_F(ShellDrawing, OverlayPassShiftsTheGrainByOneRandomValueAndLeavesDocumentedStateAndMatrices)
 {
+    seedRandom15(5);
+    const float shift = randomUnit();
+    seedRandom15(5);
     glrec::setClock(3000);
     glMatrixMode(GL_PROJECTION);
     glTranslatef(1, 2, 3);
@@ -145,6 +148,8 @@ TEST_F(ShellDrawing, OverlayPassLeavesDocumentedStateAndRestoresMatrices)
     EXPECT_EQ(glrec::state().stacks[GL_MODELVIEW].size(), 1u);
     EXPECT_EQ(glrec::state().blendSource, GLenum(GL_ZERO));  // the grain multiplies
     EXPECT_EQ(glrec::state().colour[0], 1.0f);
+    const glrec::Primitive& grain = glrec::primitives().back();
+    EXPECT_TRUE(grain.texture == 12 && grain.vertices[0].s == shift && grain.vertices[2].t == shift + 4);
 }
 
 TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhileDark)
@@ -165,15 +170,4 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhi
         for (std::size_t i = 0; i < blobs.size(); ++i)
             EXPECT_NEAR(blobs[i].vertices[0].r, e.levels[i], 1e-4f) << e.ms;
     }
-}
-
-TEST_F(ShellDrawing, OverlayGrainShiftsByOneRandomValueTakenBeforeDrawing)
-{
-    seedRandom15(5);
-    const float expected = randomUnit();
-    seedRandom15(5);
-    const auto grain = overlayQuadsAt(100, 12);
-    ASSERT_EQ(grain.size(), 1u);
-    EXPECT_EQ(grain[0].vertices[0].s, expected);
-    EXPECT_EQ(grain[0].vertices[2].t, expected + 4);
 }
