@@ -12,7 +12,8 @@ const std::vector<float> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0
 
 void record(const char* name, std::vector<double> args) { state().log.push_back(Call{name, std::move(args)}); }
 
-std::vector<float>& top() { return state().stacks[state().matrixMode].back(); }
+std::vector<std::vector<float>>& stack() { return state().stacks[state().matrixMode]; }
+std::vector<float>& top() { return stack().back(); }
 
 // Multiplies the current matrix on the right by `by` (column-major), as every GL transform does.
 void multiplyTop(const std::vector<float>& by)
@@ -86,42 +87,20 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glCl
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
 void glScissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("glScissor", {}); state().scissor = {x, y, w, h}; }
-void glGetFloatv(GLenum pname, GLfloat* params)
-{
-    record("glGetFloatv", {double(pname)});
-    std::copy_n(glrec::matrix(GL_MODELVIEW), 16, params);  // the program asks for nothing else
-}
-void glGetIntegerv(GLenum pname, GLint* params)
-{
-    record("glGetIntegerv", {double(pname)});
-    std::copy_n(std::array<GLint, 4>{0, 0, 1024, 768}.begin(), 4, params);  // the program asks only for the viewport
-}
+// The program asks only for the model-view matrix and the viewport.
+void glGetFloatv(GLenum, GLfloat* params) { std::copy_n(glrec::matrix(GL_MODELVIEW), 16, params); }
+void glGetIntegerv(GLenum, GLint* params) { std::copy_n(std::array<GLint, 4>{0, 0, 1024, 768}.begin(), 4, params); }
 
 void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); state().matrixMode = mode; }
 void glLoadIdentity(void) { record("glLoadIdentity", {}); glrec::top() = glrec::identity; }
-void glPushMatrix(void)
-{
-    record("glPushMatrix", {});
-    auto& stack = state().stacks[state().matrixMode];
-    stack.push_back(stack.back());
-}
+void glPushMatrix(void) { glrec::stack().push_back(glrec::stack().back()); }
 void glPopMatrix(void)
 {
-    record("glPopMatrix", {});
-    auto& stack = state().stacks[state().matrixMode];
-    if (stack.size() > 1)
-        stack.pop_back();
+    if (glrec::stack().size() > 1)  // as GL, which leaves an underflowing stack alone
+        glrec::stack().pop_back();
 }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
-{
-    record("glTranslatef", {x, y, z});
-    glrec::multiplyTop({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1});
-}
-void glScalef(GLfloat x, GLfloat y, GLfloat z)
-{
-    record("glScalef", {x, y, z});
-    glrec::multiplyTop({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1});
-}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); glrec::multiplyTop({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1}); }
+void glScalef(GLfloat x, GLfloat y, GLfloat z) { record("glScalef", {x, y, z}); glrec::multiplyTop({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}); }
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     record("glRotatef", {angle, x, y, z});

@@ -139,15 +139,3 @@ TEST_F(CloudmanSceneTest, SpritesFaceTheCameraFigureSquareLayerTwiceAsWide)
     }
 }
 
-TEST_F(CloudmanSceneTest, SwayFollowsTheShowClockNotTheScenes)
-{
-    drawAtSceneTime(4000);
-    const Vec3 first = sprites().at(0).centre;
-    scene.setup();  // started again 1234 ms later
-    drawAt(SCENE_START + 1234);
-    drawAt(SCENE_START + 1234 + 4000);
-    const Vec3 second = sprites().at(0).centre;
-    EXPECT_FLOAT_EQ(second.z, first.z);  // same morph
-    EXPECT_NE(second.x, first.x);        // different sway
-    EXPECT_LE(std::fabs(second.x), 1.2f);
-}

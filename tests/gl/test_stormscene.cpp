@@ -29,8 +29,7 @@ TEST_F(StormSceneTest, FlakesTakeZThenXThenYFromTheSequenceSeededWithThousandAnd
 TEST_F(StormSceneTest, SeaIsAHundredByHundredPointsOfTheFourWavesAndTheTeddyRidesLastFramesHeight)
 {
     drawAt(0);
-    ASSERT_EQ(primitivesOf(GL_POINTS).size(), 1u);
-    const glrec::Primitive& sea = *primitivesOf(GL_POINTS)[0];
+    const glrec::Primitive& sea = *primitivesOf(GL_POINTS).at(0);
     ASSERT_EQ(sea.vertices.size(), 10000u);
     EXPECT_TRUE(sea.vertices.back().x == 24.5f && sea.vertices.back().z == 24.5f);
     const glrec::Vertex& point = sea.vertices[100 * 10 + 70];  // row 10, column 70

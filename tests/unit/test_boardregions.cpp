@@ -13,11 +13,7 @@ const CardPlacement CARD = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
 
 ImageAlpha transparent(int width, int height)
 {
-    ImageAlpha alpha;
-    alpha.width = width;
-    alpha.height = height;
-    alpha.values.assign(static_cast<std::size_t>(width) * height, 0);
-    return alpha;
+    return ImageAlpha{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height)};
 }
 
 long area(const std::vector<ScreenRect>& rects)
