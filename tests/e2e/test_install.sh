@@ -9,11 +9,7 @@ start_display
 # The show folder is the build folder's show/.
 build=$(cd "$SHOW_DIR/.." && pwd)
 prefix="$SCRATCH/prefix"
-if cmake --install "$build" --prefix "$prefix" >"$SCRATCH/install.log" 2>&1; then
-  pass "cmake --install succeeds"
-else
-  fail "cmake --install: $(tail -n 3 "$SCRATCH/install.log")"
-fi
+cmake --install "$build" --prefix "$prefix" >"$SCRATCH/install.log" 2>&1 || fail "cmake --install: $(tail -n 3 "$SCRATCH/install.log")"
 
 # Every asset of the show folder, the two programs and the two launchers.
 missing=""

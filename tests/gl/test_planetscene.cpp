@@ -54,8 +54,7 @@ TEST_F(PlanetSceneTest, TeddyTurnsInPlaceForSeventeenSecondsThenSwoopsInFromBehi
     EXPECT_EQ(glrec::callsNamed("glScalef").size(), 1u);  // the moon's only
 
     drawAt(FIRST_FRAME + 17001);  // far behind the camera and huge, but finite
-    EXPECT_EQ(glrec::callsNamed("glScalef").at(1).args[0], 1700.0f);
-    EXPECT_EQ(teddyPlace()[2], 100011.0f);
+    EXPECT_TRUE(glrec::callsNamed("glScalef").at(1).args[0] == 1700.0f && teddyPlace()[2] == 100011.0f);
 
     scene.setup();  // a second setup keeps the scene clock running
     drawAt(FIRST_FRAME + 17000 + 1700);  // full size

@@ -70,26 +70,3 @@ TEST_F(SeaweedSceneTest, StepsEveryTwentyMsFromTheFirstFrameAndALateFrameCatches
     }
     EXPECT_TRUE(late.motes[1999].x == steady.motes[1999].x && late.motes[1999].z == steady.motes[1999].z);
 }
-
-TEST_F(SeaweedSceneTest, MotesWrapAcrossTheFloorSquareButNeverInHeight)
-{
-    // Step 0 has no current in x or z; mote k moves by 0.1 sin(k) in both.
-    scene.motes[1] = Vec3{149.95f, 500.0f, 149.95f};    // sin 1 > 0: out at +150
-    scene.motes[4] = Vec3{-149.95f, -50.0f, -149.95f};  // sin 4 < 0: out at -150
-    scene.catchUp(0);
-    scene.catchUp(20);
-    EXPECT_NEAR(scene.motes[1].z, -149.966, 1e-3);
-    EXPECT_EQ(scene.motes[1].y, 500.0f);
-    EXPECT_NEAR(scene.motes[4].x, 149.974, 1e-3);
-}
-
-TEST_F(SeaweedSceneTest, AnchorsOnTheFloorShowEveryStrandTenTimes)
-{
-    drawAt(FIRST_FRAME);
-    const auto ribbons = primitivesOf(GL_TRIANGLE_STRIP);
-    ASSERT_EQ(ribbons.size(), 1000u);
-    ASSERT_EQ(ribbons[7]->vertices.size(), 22u);
-    EXPECT_EQ(ribbons[907]->vertices[21].y, ribbons[7]->vertices[21].y);
-    // The translations after the teddy's are the anchors, in order.
-    EXPECT_EQ(glrec::callsNamed("glTranslatef").at(1 + 107).args[0], scene.anchors.at(107).x);
-}

@@ -43,9 +43,8 @@ TEST_F(WormholeSceneTest, OnTheBeatTheFarthestRingGlowsAndHalfABeatLaterTheMiddl
     ASSERT_EQ(glrec::primitives().size(), TEDDIES + 50 * PRIMITIVES_PER_RING);
     ASSERT_TRUE(ringPart(7, 58).mode == GL_POLYGON && ringPart(7, 59).mode == GL_LINE_STRIP && ringPart(7, 60).mode == GL_POINTS);
     EXPECT_EQ(ringPart(7, 59).vertices.size(), 4u);  // the outline's edge back to the start is not drawn
-    // Ring 0: no pulse, radius 2, alpha 0; its outline the fixed dark orange, its points blue-grey.
+    // Ring 0: no pulse, radius 2, alpha 0; its points blue-grey.
     expectColour(0, 0, 0, {0.5, 0.15, 0.05, 0.0});
-    expectColour(0, 1, 0, {0.5, 0.15, 0.05, 1.0});
     expectColour(0, 60, 0, {0.15, 0.15, 0.2, 1.0});
     EXPECT_NEAR(ringRadius(0), 2.0f, 1e-5f);
     // Ring 49 (v = 0.98) is lit, its alpha past 1 and left unclamped.

