@@ -12,7 +12,8 @@ const std::vector<float> identity = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0
 
 void record(const char* name, std::vector<double> args) { state().log.push_back(Call{name, std::move(args)}); }
 
-std::vector<float>& top() { return state().stacks[state().matrixMode].back(); }
+std::vector<std::vector<float>>& stack() { return state().stacks[state().matrixMode]; }
+std::vector<float>& top() { return stack().back(); }
 
 // Multiplies the current matrix on the right by `by` (column-major), as every GL transform does.
 void multiplyTop(const std::vector<float>& by)
@@ -35,8 +36,8 @@ void addVertex(float x, float y, float z)
 void beginPrimitive(GLenum mode)
 {
     State& s = state();
-    s.primitives.push_back(Primitive{mode, s.texture, isEnabled(GL_TEXTURE_2D), isEnabled(GL_SCISSOR_TEST),
-                                     {s.scissor[0], s.scissor[1], s.scissor[2], s.scissor[3]}, {}});
+    s.primitives.push_back(Primitive{mode, s.texture, isEnabled(GL_TEXTURE_2D), isEnabled(GL_BLEND), s.depthMask,
+                                     isEnabled(GL_SCISSOR_TEST), s.scissor, {}});
 }
 
 std::uint32_t virtualTicks() { return state().clockMs; }
@@ -66,14 +67,6 @@ std::vector<Call> callsNamed(const std::string& name)
             found.push_back(call);
     return found;
 }
-
-std::size_t indexOf(const std::string& name, std::size_t from)
-{
-    const std::vector<Call>& log = state().log;
-    while (from < log.size() && log[from].name != name)
-        ++from;
-    return from;
-}
 }  // namespace glrec
 
 using glrec::record;
@@ -93,49 +86,21 @@ void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
-void glScissor(GLint x, GLint y, GLsizei w, GLsizei h)
-{
-    record("glScissor", {double(x), double(y), double(w), double(h)});
-    const GLint box[4] = {x, y, w, h};
-    std::copy(box, box + 4, state().scissor);
-}
-void glGetFloatv(GLenum pname, GLfloat* params)
-{
-    record("glGetFloatv", {double(pname)});
-    std::copy_n(glrec::matrix(GL_MODELVIEW), 16, params);  // the program asks for nothing else
-}
-void glGetIntegerv(GLenum pname, GLint* params)
-{
-    record("glGetIntegerv", {double(pname)});
-    const GLint viewport[4] = {0, 0, 1024, 768};  // the program asks only for the viewport
-    std::copy(viewport, viewport + 4, params);
-}
+void glScissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("glScissor", {}); state().scissor = {x, y, w, h}; }
+// The program asks only for the model-view matrix and the viewport.
+void glGetFloatv(GLenum, GLfloat* params) { std::copy_n(glrec::matrix(GL_MODELVIEW), 16, params); }
+void glGetIntegerv(GLenum, GLint* params) { std::copy_n(std::array<GLint, 4>{0, 0, 1024, 768}.begin(), 4, params); }
 
 void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); state().matrixMode = mode; }
 void glLoadIdentity(void) { record("glLoadIdentity", {}); glrec::top() = glrec::identity; }
-void glPushMatrix(void)
-{
-    record("glPushMatrix", {});
-    auto& stack = state().stacks[state().matrixMode];
-    stack.push_back(stack.back());
-}
+void glPushMatrix(void) { glrec::stack().push_back(glrec::stack().back()); }
 void glPopMatrix(void)
 {
-    record("glPopMatrix", {});
-    auto& stack = state().stacks[state().matrixMode];
-    if (stack.size() > 1)
-        stack.pop_back();
+    if (glrec::stack().size() > 1)  // as GL, which leaves an underflowing stack alone
+        glrec::stack().pop_back();
 }
-void glTranslatef(GLfloat x, GLfloat y, GLfloat z)
-{
-    record("glTranslatef", {x, y, z});
-    glrec::multiplyTop({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1});
-}
-void glScalef(GLfloat x, GLfloat y, GLfloat z)
-{
-    record("glScalef", {x, y, z});
-    glrec::multiplyTop({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1});
-}
+void glTranslatef(GLfloat x, GLfloat y, GLfloat z) { record("glTranslatef", {x, y, z}); glrec::multiplyTop({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1}); }
+void glScalef(GLfloat x, GLfloat y, GLfloat z) { record("glScalef", {x, y, z}); glrec::multiplyTop({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}); }
 void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 {
     record("glRotatef", {angle, x, y, z});
@@ -152,14 +117,9 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 void glBegin(GLenum mode) { record("glBegin", {double(mode)}); glrec::beginPrimitive(mode); }
 void glEnd(void) { record("glEnd", {}); }
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { glrec::addVertex(x, y, z); }
-void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
-{
-    record("glColor4f", {r, g, b, a});
-    const float colour[4] = {r, g, b, a};
-    std::copy(colour, colour + 4, state().colour);
-}
-void glTexCoord2f(GLfloat s, GLfloat t) { state().texCoord[0] = s; state().texCoord[1] = t; }
-void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { state().normal[0] = x; state().normal[1] = y; state().normal[2] = z; }
+void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state().colour = {r, g, b, a}; }
+void glTexCoord2f(GLfloat s, GLfloat t) { state().texCoord = {s, t}; }
+void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { state().normal = {x, y, z}; }
 
 // The galaxy's arrays: tightly packed floats, three a position and four a colour.
 void glVertexPointer(GLint, GLenum, GLsizei, const GLvoid* pointer) { state().vertexArray = static_cast<const float*>(pointer); }
@@ -170,7 +130,7 @@ void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indic
     glrec::beginPrimitive(mode);
     for (GLsizei i = 0; i < count; ++i) {
         const GLuint index = static_cast<const GLuint*>(indices)[i];
-        std::copy_n(state().colourArray + 4 * index, 4, state().colour);
+        std::copy_n(state().colourArray + 4 * index, 4, state().colour.begin());
         const float* v = state().vertexArray + 3 * index;
         glrec::addVertex(v[0], v[1], v[2]);
     }

@@ -6,6 +6,7 @@
 // primitives vertex by vertex. gluLookAt and gluPerspective are logged but leave the matrices alone.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <set>
@@ -32,8 +33,10 @@ struct Primitive {
     GLenum mode;      // GL_QUADS, GL_POINTS, ...
     GLuint texture;   // bound to GL_TEXTURE_2D when the batch began
     bool textured;    // GL_TEXTURE_2D enabled when the batch began
+    bool blended;     // GL_BLEND enabled when the batch began
+    bool depthWrites; // the depth mask when the batch began
     bool scissored;   // GL_SCISSOR_TEST enabled when the batch began
-    GLint scissor[4]; // the scissor box then: x, y, width, height
+    std::array<GLint, 4> scissor;  // the scissor box then: x, y, width, height
     std::vector<Vertex> vertices;
 };
 
@@ -43,11 +46,11 @@ struct State {
     std::set<GLenum> enabled;
     std::map<GLenum, std::vector<std::vector<float>>> stacks;  // column-major 4x4 matrices, top last
     GLenum matrixMode = GL_MODELVIEW;
-    float colour[4] = {1, 1, 1, 1};
-    float texCoord[2] = {0, 0};
-    float normal[3] = {0, 0, 1};
+    std::array<float, 4> colour = {1, 1, 1, 1};
+    std::array<float, 2> texCoord = {0, 0};
+    std::array<float, 3> normal = {0, 0, 1};
     GLuint texture = 0, nextTexture = 1;
-    GLint scissor[4] = {0, 0, 1024, 768};
+    std::array<GLint, 4> scissor = {0, 0, 1024, 768};
     GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
     bool depthMask = true;
     const float* vertexArray = nullptr;  // three floats a vertex
@@ -59,7 +62,6 @@ State& state();
 void reset();  // clears the log and restores the initial GL state
 void setClock(std::uint32_t ms);  // from now on the show clock reads ms
 std::vector<Call> callsNamed(const std::string& name);
-std::size_t indexOf(const std::string& name, std::size_t from = 0);  // in the log; its size if none
 inline const std::vector<Primitive>& primitives() { return state().primitives; }
 inline bool isEnabled(GLenum capability) { return state().enabled.count(capability) > 0; }
 inline const float* matrix(GLenum mode) { return state().stacks[mode].back().data(); }

@@ -26,19 +26,14 @@ inline void writeImage(const std::string& path, int width = 4, int height = 4, U
     SDL_FreeSurface(surface);
 }
 
-// An 8-bit grey BMP: pixel (x, z), row z from the top, gets levels[x + z * width].
+// An 8-bit grey image (PGM, which SDL_image finds by content too): pixel (x, z), row z from the top,
+// gets levels[x + z * width].
 inline void writeGreyImage(const std::string& path, int width, int depth, const std::vector<int>& levels)
 {
-    SDL_Surface* surface = SDL_CreateRGBSurface(SDL_SWSURFACE, width, depth, 8, 0, 0, 0, 0);
-    SDL_Color greys[256];
-    for (int level = 0; level < 256; ++level)
-        greys[level] = SDL_Color{Uint8(level), Uint8(level), Uint8(level), 0};
-    SDL_SetColors(surface, greys, 0, 256);
-    for (int z = 0; z < depth; ++z)
-        for (int x = 0; x < width; ++x)
-            static_cast<Uint8*>(surface->pixels)[z * surface->pitch + x] = Uint8(levels[x + z * width]);
-    SDL_SaveBMP(surface, path.c_str());
-    SDL_FreeSurface(surface);
+    std::ofstream file(path);
+    file << "P2\n" << width << ' ' << depth << "\n255\n";
+    for (int level : levels)
+        file << level << '\n';
 }
 
 // A fresh folder that the process works in while the object lives, by default holding a one-triangle
@@ -74,8 +69,12 @@ public:
     std::filesystem::path previous;       // the working folder to return to
 };
 
-// One scene built in a scratch folder, with the clock started at 0 and setup() done.
-template <class SceneType>
+// Writes nothing: for scenes that need no files beyond the scratch folder's own.
+struct NoExtraFiles {};
+
+// One scene built in a scratch folder (after ExtraFiles has written what else it reads), with the
+// clock started at 0 and setup() done.
+template <class SceneType, class ExtraFiles = NoExtraFiles>
 struct SceneFixture : ::testing::Test {
     SceneFixture() : tempo(120, 0)
     {
@@ -94,6 +93,7 @@ struct SceneFixture : ::testing::Test {
     }
 
     ScratchFolder folder;  // first: the scene loads its files from it
+    ExtraFiles files;
     SceneType scene;
     Tempo tempo;
 };

@@ -1,6 +1,4 @@
 // test_forestscene.cpp -- the forest's tree growth on the beat, and the leaves' seeds, timing and flight.
-#include <gtest/gtest.h>
-
 #include "forestscene.h"
 #include "random.h"
 #include "scenefixture.h"
@@ -35,11 +33,9 @@ TEST_F(ForestSceneTest, TreesGrowALevelABeatTheFirstFromBeatFortyTheRestFromSixt
 {
     EXPECT_EQ(treeVerticesAt(19999), 0u);
     EXPECT_EQ(primitivesOf(GL_TRIANGLES).size(), 63u);  // the terrain's rows
-    EXPECT_EQ(primitivesOf(GL_LINE_STRIP).size(), 128u);  // and its grid
     EXPECT_EQ(treeVerticesAt(20250), 2u);  // beat 40 and a half: half the trunk
     EXPECT_FLOAT_EQ(primitivesOf(GL_LINES).back()->vertices[1].y, 0.5f);
     EXPECT_EQ(treeVerticesAt(23500), TREE_LINE_VERTICES);  // beat 47: complete
-    EXPECT_EQ(treeVerticesAt(34250), TREE_LINE_VERTICES);  // beat 68.5: the second is half a beat away
     EXPECT_EQ(treeVerticesAt(34750), TREE_LINE_VERTICES + 2);  // beat 69.5: half its trunk
     // Just short of beat 114 the last tree lacks only its finest twigs; at beat 115 all are complete.
     EXPECT_EQ(treeVerticesAt(56999), TREES * TREE_LINE_VERTICES - 2 * 729);
@@ -68,30 +64,17 @@ TEST_F(ForestSceneTest, LeavesAppearAtSixtySecondsUnfoldOverOneSecondAndBlushOra
 {
     drawAt(SCENE_START + 59999);
     EXPECT_TRUE(primitivesOf(GL_POLYGON).empty());
-    // After the last tree only the closing state: no leaf made any call at all.
-    const std::vector<glrec::Call>& calls = glrec::state().log;
-    EXPECT_EQ(calls.end()[-3].name, "glPopMatrix");
-    EXPECT_EQ(calls.end()[-2].name, "glDisable");
-
     drawAt(SCENE_START + 60000);
     EXPECT_GT(scene.leafCount(), 3000u);
     EXPECT_EQ(primitivesOf(GL_POLYGON).size(), scene.leafCount());
-    EXPECT_EQ(primitivesOf(GL_LINE_STRIP).size(), 128 + scene.leafCount());
+    EXPECT_EQ(primitivesOf(GL_LINE_STRIP).size(), 128 + scene.leafCount());  // the terrain's grid and an outline each
 
-    drawAt(SCENE_START + 60500);
+    drawAt(SCENE_START + 60500);  // half open, halfway from white to orange-red (1, 0.15, 0.1)
     const glrec::Vertex halfOpen = primitivesOf(GL_POLYGON).at(0)->vertices.at(0);
     EXPECT_NEAR(halfOpen.x, 0.1f, 1e-6f);
-    EXPECT_NEAR(halfOpen.g, 0.575f, 1e-5f);  // halfway from white to 0.15
+    EXPECT_NEAR(halfOpen.g, 0.575f, 1e-5f);
     EXPECT_NEAR(halfOpen.a, 0.15f, 1e-5f);
-
-    drawAt(SCENE_START + 61000);
-    const glrec::Vertex open = primitivesOf(GL_POLYGON).at(0)->vertices.at(0);
-    EXPECT_NEAR(open.x, 0.2f, 1e-6f);
-    EXPECT_NEAR(open.r, 1.0f, 1e-6f);
-    EXPECT_NEAR(open.g, 0.15f, 1e-5f);
-    EXPECT_NEAR(open.b, 0.1f, 1e-5f);
-    EXPECT_NEAR(open.a, 0.3f, 1e-5f);
-    // Leaf 26 starts 2.6 s after leaf 0: still nothing to add to the picture.
+    // Leaf 26 starts 2.6 s after leaf 0: still nothing to add to the picture, until then.
     EXPECT_LE(primitivesOf(GL_POLYGON).at(26)->vertices.at(0).a, 0.0f);
     drawAt(SCENE_START + 63600);
     EXPECT_NEAR(primitivesOf(GL_POLYGON).at(26)->vertices.at(0).a, 0.3f, 1e-5f);
@@ -103,13 +86,9 @@ TEST_F(ForestSceneTest, LeavesDriftFromSeventySecondsLeafZeroFirst)
     const std::vector<double> rest0 = leafPlace(0), rest1 = leafPlace(1), rest50 = leafPlace(50);
     drawAt(SCENE_START + 70000);  // the drift begins: nothing has moved yet
     EXPECT_EQ(leafPlace(0), rest0);
-
     drawAt(SCENE_START + 70100);  // leaves 0, 50, 100, ... move off first; leaf 1 waits 0.1 s more
-    EXPECT_NE(leafPlace(0), rest0);
-    EXPECT_NE(leafPlace(50), rest50);
-    EXPECT_EQ(leafPlace(1), rest1);
+    EXPECT_TRUE(leafPlace(0) != rest0 && leafPlace(50) != rest50 && leafPlace(1) == rest1);
 
     drawAt(SCENE_START + 100000);  // 30 s of drift: well downwind along +x and risen
-    EXPECT_GT(leafPlace(0)[0], rest0[0] + 55);
-    EXPECT_GT(leafPlace(0)[1], rest0[1] + 6);
+    EXPECT_TRUE(leafPlace(0)[0] > rest0[0] + 55 && leafPlace(0)[1] > rest0[1] + 6);
 }

@@ -2,10 +2,9 @@
 // time, the loading bar after each, and the first and last frames of the main loop.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <string>
 #include <typeinfo>
 
@@ -13,94 +12,47 @@
 #include "glrecorder.h"
 #include "scene.h"
 
-namespace {
-
-// Builds the whole timeline once for the suite: it loads every asset and generates every scene.
-class ShowTimeline : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        char* cwd = getcwd(nullptr, 0);
-        previousFolder = cwd;
-        free(cwd);
-        ASSERT_EQ(chdir(SHOW_DIR), 0);
-        glrec::reset();
-        glrec::setClock(0);
-        demo = new Demo(Demo::Unloaded{});
-        demo->loadingTexture = 99;
-        demo->buildTimeline();
-        loadingFrames = 0;
-        for (const auto& primitive : glrec::primitives())
-            loadingFrames += primitive.texture == 99 && primitive.textured;
-    }
-    static void TearDownTestSuite()
-    {
-        delete demo;
-        Tempo::setTickSource(nullptr);
-        EXPECT_EQ(chdir(previousFolder.c_str()), 0);
-    }
-
-    static Demo* demo;
-    static int loadingFrames;
-    static std::string previousFolder;
-};
-
-Demo* ShowTimeline::demo = nullptr;
-int ShowTimeline::loadingFrames = 0;
-std::string ShowTimeline::previousFolder;
-
-}  // namespace
-
-TEST_F(ShowTimeline, BuildsEveryRowAtItsBarAndEndsAt490Seconds)
+// Builds the whole timeline, as the show does behind its loading screen, from the show folder.
+TEST(ShowTimeline, BuildsEachRowAtItsBarBehindTheLoadingScreenAndPlaysEveryEntryInTurnTo490Seconds)
 {
-    const std::vector<TimelineRow>& rows = timelineRows();
-    ASSERT_EQ(demo->timeline.size(), rows.size() + 1);
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(demo->timeline[i].start, rows[i].startBar * 2000) << rows[i].name;  // 2 s a bar
-        EXPECT_NE(demo->timeline[i].scene, nullptr) << rows[i].name;
-    }
-    EXPECT_EQ(demo->timeline.back().start, 490000);
-    EXPECT_EQ(demo->timeline.back().scene, nullptr);
-    EXPECT_EQ(demo->progress, static_cast<int>(rows.size()) + 1);
-    EXPECT_EQ(demo->bar, SHOW_BARS);
-}
+    const std::filesystem::path previousFolder = std::filesystem::current_path();
+    std::filesystem::current_path(SHOW_DIR);
+    glrec::reset();
+    glrec::setClock(0);
+    Demo demo(Demo::Unloaded{});
+    demo.buildTimeline();
+    EXPECT_EQ(demo.progress, 22);  // the loading bar, a step for every entry
 
-TEST_F(ShowTimeline, BuildsEachRowAsTheCardOrTheSceneItNames)
-{
     const std::vector<TimelineRow>& rows = timelineRows();
+    ASSERT_EQ(demo.timeline.size(), rows.size() + 1);
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        std::string type = typeid(*demo->timeline[i].scene).name();  // e.g. "10StormScene"
+        EXPECT_EQ(demo.timeline[i].start, rows[i].startBar * 2000) << rows[i].name;  // 2 s a bar
+        std::string type = typeid(*demo.timeline[i].scene).name();  // e.g. "10StormScene"
         std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::tolower(c); });
         const std::string expected = rows[i].kind == SceneKind::Board ? "board" : rows[i].name + std::string("scene");
         EXPECT_NE(type.find(expected), std::string::npos) << rows[i].name << " built as " << type;
     }
-}
+    EXPECT_EQ(demo.timeline.back().start, 490000);
+    EXPECT_EQ(demo.timeline.back().scene, nullptr);
 
-TEST_F(ShowTimeline, RedrawsTheLoadingScreenAfterEveryEntry)
-{
-    EXPECT_EQ(loadingFrames, static_cast<int>(demo->timeline.size()));
-}
-
-TEST_F(ShowTimeline, PlaysFromTheTitleCardToTheEndWithoutSkippingAnEntry)
-{
-    glrec::setClock(0);
-    demo->startClockAndMusic(false);
-    ASSERT_TRUE(demo->advanceTimeline());
-    EXPECT_EQ(demo->currentEntry(), 0);
-
+    demo.startClockAndMusic(false);
+    ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 0);
     // A stall of 200 s: the following frames still advance one entry each.
     glrec::setClock(200000);
     for (int expected = 1; expected <= 9; ++expected) {
-        ASSERT_TRUE(demo->advanceTimeline());
-        EXPECT_EQ(demo->currentEntry(), expected);
+        ASSERT_TRUE(demo.advanceTimeline());
+        EXPECT_EQ(demo.currentEntry(), expected);
     }
-    ASSERT_TRUE(demo->advanceTimeline());
-    EXPECT_EQ(demo->currentEntry(), 9);  // the forest card (204 s) is still in the future
+    ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 9);  // the forest card (204 s) is still in the future
 
     glrec::setClock(489999);
     for (int step = 0; step < 20; ++step)
-        ASSERT_TRUE(demo->advanceTimeline());
-    EXPECT_EQ(demo->currentEntry(), 20);  // the credits are still on at 489999 ms
+        ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 20);  // the credits are still on at 489999 ms
     glrec::setClock(490000);
-    EXPECT_FALSE(demo->advanceTimeline());
+    EXPECT_FALSE(demo.advanceTimeline());
+    Tempo::setTickSource(nullptr);
+    std::filesystem::current_path(previousFolder);
 }

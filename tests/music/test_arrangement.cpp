@@ -26,37 +26,38 @@ int firstBeatOf(SceneKind kind)
     return 0;
 }
 
-std::vector<Note> notesOf(const Score& score, Instrument instrument)
+// The beats, counted from the forest's first, of the notes one instrument plays in the forest's 176.
+std::vector<int> forestBeatsOf(Instrument instrument)
 {
-    std::vector<Note> found;
-    for (const Note& note : score.notes()) {
-        if (note.instrument == instrument)
-            found.push_back(note);
-    }
-    return found;
+    const int forest = firstBeatOf(SceneKind::Forest);
+    std::vector<int> beats;
+    for (const Note& note : fullScore().notes())
+        if (note.instrument == instrument && note.step >= beatToStep(forest) && note.step < beatToStep(forest + 176))
+            beats.push_back(note.step / STEPS_PER_BEAT - forest);
+    return beats;
 }
 
-bool hasNoteAt(const Score& score, Instrument instrument, int step)
+bool hasNoteAt(Instrument instrument, int step)
 {
-    for (const Note& note : score.notes()) {
+    for (const Note& note : fullScore().notes())
         if (note.instrument == instrument && note.step == step)
             return true;
-    }
     return false;
 }
 
 }  // namespace
 
-TEST(Arrangement, HasOneSectionWithMusicPerTimelineRowEndingWhereTheNextBegins)
+TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsAndOpeningWithACrashOrAKick)
 {
     const std::vector<TimelineRow>& rows = timelineRows();
     const std::vector<Section> sections = sectionsOf(rows);
     ASSERT_EQ(sections.size(), rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(sections[i].name, rows[i].name);
-        EXPECT_EQ(sections[i].startBar, rows[i].startBar);
+        EXPECT_TRUE(sections[i].name == rows[i].name && sections[i].startBar == rows[i].startBar) << rows[i].name;
         EXPECT_EQ(sections[i].endBar, i + 1 < rows.size() ? rows[i + 1].startBar : SHOW_BARS) << rows[i].name;
         EXPECT_TRUE(hasMusicFor(rows[i].name)) << rows[i].name;
+        const int step = barToStep(sections[i].startBar);
+        EXPECT_TRUE(hasNoteAt(Instrument::Crash, step) || hasNoteAt(Instrument::Kick, step)) << rows[i].name;
     }
 }
 
@@ -66,9 +67,7 @@ TEST(Arrangement, RefusesRowsThatLeaveAGapOverlapOrRunPastTheEndAndRowsWithoutMu
     EXPECT_THROW(sectionsOf({row("galaxy", 3, 10)}), Exception);                      // late start
     EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 12, 5)}), Exception);  // gap
     EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 8, 5)}), Exception);   // overlap
-    EXPECT_THROW(sectionsOf({row("galaxy", 0, 0)}), Exception);                       // empty
     EXPECT_THROW(sectionsOf({row("galaxy", 0, SHOW_BARS + 1)}), Exception);           // past the end
-    EXPECT_NO_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 10, 5)}));
     EXPECT_THROW(compose({{"juggler", 0, SHOW_BARS}}), Exception);
 }
 
@@ -76,128 +75,77 @@ TEST(Composition, EverySectionWritesOnlyInsideItsOwnBarsWhateverItsLength)
 {
     // A row may move or a scene row may be missing, so every piece must fit any span it is given.
     for (const TimelineRow& row : timelineRows()) {
-        for (int bars : {1, 2, 3, 4, 5, 9, 17, 44, 60}) {
+        for (int bars : {1, 3, 5, 17, 60}) {
             const int firstBar = 10;
             const Score score = compose({{row.name, firstBar, firstBar + bars}});
             EXPECT_FALSE(score.notes().empty()) << row.name << " over " << bars << " bars";
-            for (const Note& note : score.notes()) {
-                EXPECT_GE(note.step, barToStep(firstBar)) << row.name << " over " << bars << " bars";
-                EXPECT_LE(note.step + note.length, barToStep(firstBar + bars)) << row.name << " over " << bars << " bars";
-            }
+            for (const Note& note : score.notes())
+                ASSERT_TRUE(note.step >= barToStep(firstBar) && note.step + note.length <= barToStep(firstBar + bars))
+                    << row.name << " over " << bars << " bars";
         }
     }
 }
 
-TEST(Composition, OpensEverySectionOnItsFirstStepWithACrashOrAKick)
-{
-    for (const Section& section : sectionsOf(timelineRows())) {
-        const int step = barToStep(section.startBar);
-        EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, step) || hasNoteAt(fullScore(), Instrument::Kick, step))
-            << section.name;
-    }
-}
-
-TEST(Composition, StopsSoundingWithinTheTailAfterTheLastBar)
-{
-    const double endSeconds = SHOW_BARS * 2.0 + TAIL_SECONDS;
-    for (const Note& note : fullScore().notes())
-        EXPECT_LE(note.step * 0.125 + soundingSeconds(note), endSeconds) << "note at step " << note.step;
-}
-
 // The sync beats come from the running order; the scenes count them from their first frame, the
 // music from its section's first step.
-TEST(Composition, GrowsTheFirstTreeOneNotePerLevelOnTheForestsBeats)
+TEST(Composition, GrowsTheFirstTreeOneMalletNotePerLevelAndEachOtherTreeWithAPluck)
 {
-    const int forest = firstBeatOf(SceneKind::Forest);
-    std::vector<int> beats;
-    for (const Note& note : notesOf(fullScore(), Instrument::Mallet)) {
-        if (note.step >= beatToStep(forest) && note.step < beatToStep(forest + 176))
-            beats.push_back(note.step / STEPS_PER_BEAT - forest);
-    }
-    std::vector<int> expected;
+    std::vector<int> levels, trees;
     for (int level = 0; level < FOREST_TREE_LEVELS; ++level)
-        expected.push_back(FOREST_FIRST_TREE_BEAT + level);
-    EXPECT_EQ(beats, expected);
-}
-
-TEST(Composition, PlaysOnePluckPerOtherTreeOnEachBeatFromItsStart)
-{
-    const int forest = firstBeatOf(SceneKind::Forest);
-    std::vector<int> treeBeats;
-    for (const Note& note : notesOf(fullScore(), Instrument::Pluck)) {
-        if (note.step >= beatToStep(forest + 64) && note.step < beatToStep(forest + 116) && note.step % STEPS_PER_BEAT == 0 &&
-            note.length == 2)
-            treeBeats.push_back(note.step / STEPS_PER_BEAT - forest);
-    }
-    std::vector<int> expected;
+        levels.push_back(FOREST_FIRST_TREE_BEAT + level);
     for (int tree = 0; tree < FOREST_OTHER_TREES; ++tree)
-        expected.push_back(FOREST_OTHER_TREES_BEAT + tree);
-    EXPECT_EQ(treeBeats, expected);
+        trees.push_back(FOREST_OTHER_TREES_BEAT + tree);
+    EXPECT_EQ(forestBeatsOf(Instrument::Mallet), levels);
+    EXPECT_EQ(forestBeatsOf(Instrument::Pluck), trees);
 }
 
 TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
 {
     const int swoop = beatToStep(firstBeatOf(SceneKind::Planet) + PLANET_SWOOP_BEAT);
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, swoop));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, swoop));
+    EXPECT_TRUE(hasNoteAt(Instrument::Crash, swoop) && hasNoteAt(Instrument::Boom, swoop));
     const int forest = firstBeatOf(SceneKind::Forest);
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, beatToStep(forest + FOREST_LEAVES_BEAT)));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, beatToStep(forest + FOREST_DRIFT_BEAT)));
+    EXPECT_TRUE(hasNoteAt(Instrument::Crash, beatToStep(forest + FOREST_LEAVES_BEAT)));
+    EXPECT_TRUE(hasNoteAt(Instrument::Crash, beatToStep(forest + FOREST_DRIFT_BEAT)));
     // The border comes straight out of the forest with a big hit.
     const int border = beatToStep(firstBeatOf(SceneKind::Borderline));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, border));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Kick, border));
+    EXPECT_TRUE(hasNoteAt(Instrument::Boom, border) && hasNoteAt(Instrument::Kick, border));
 
     const int core = firstBeatOf(SceneKind::Core);
     const int burst = beatToStep(core + CORE_BURST_BEAT);
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Boom, burst));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Crash, burst));
-    EXPECT_TRUE(hasNoteAt(fullScore(), Instrument::Kick, burst));
+    EXPECT_TRUE(hasNoteAt(Instrument::Boom, burst) && hasNoteAt(Instrument::Crash, burst) && hasNoteAt(Instrument::Kick, burst));
     // Before the burst the shell throbs on even beats only: the kick keeps off the odd ones.
-    for (int beat : kickBeats(fullScore())) {
-        if (beat >= core && beat < core + CORE_BURST_BEAT) {
-            EXPECT_EQ(beat % 2, 0) << "kick on odd beat " << beat;
-        }
-    }
+    for (int beat : kickBeats(fullScore()))
+        EXPECT_FALSE(beat >= core && beat < core + CORE_BURST_BEAT && beat % 2 == 1) << "kick on odd beat " << beat;
 }
 
 TEST(Composition, PutsAKickOnEveryBeatOfTheDrivingScenes)
 {
     const std::vector<int> beats = kickBeats(fullScore());
     auto has = [&](int beat) { return std::binary_search(beats.begin(), beats.end(), beat); };
-    for (int bar : {18, 30, 42, 50, 150, 160, 222}) {
+    for (int bar : {18, 42, 150, 222})
         for (int beat = bar * 4; beat < bar * 4 + 4; ++beat)
             EXPECT_TRUE(has(beat)) << "bar " << bar << " beat " << beat;
-    }
 }
 
 TEST(Score, ReadsNoteNamesAndLinesOfNotes)
 {
-    EXPECT_EQ(noteNumber("C4"), 60);
-    EXPECT_EQ(noteNumber("A4"), 69);
     EXPECT_EQ(noteNumber("Bb1"), 34);
     EXPECT_EQ(noteNumber("F#3"), 54);
     EXPECT_THROW(noteNumber("H2"), Exception);
-    EXPECT_THROW(noteNumber("C"), Exception);
-
     Score score;
     Track track;
     track.instrument = Instrument::Lead;
     EXPECT_EQ(score.line(track, 16, "A4:4 r:2 D5+F5:8!"), 30);
     ASSERT_EQ(score.notes().size(), 3u);
     EXPECT_EQ(score.notes()[0].step, 16);
-    EXPECT_EQ(score.notes()[1].step, 22);
-    EXPECT_EQ(score.notes()[2].step, 22);
-    EXPECT_EQ(score.notes()[2].length, 8);
-    EXPECT_FLOAT_EQ(score.notes()[2].pitch, 77.f);  // F5
-    EXPECT_GT(score.notes()[2].velocity, score.notes()[0].velocity);
+    const Note& accented = score.notes()[2];  // F5, after the rest, sounded with D5
+    EXPECT_TRUE(accented.step == 22 && accented.length == 8 && accented.pitch == 77.f);
+    EXPECT_GT(accented.velocity, score.notes()[0].velocity);
     EXPECT_THROW(score.line(track, 0, "A4"), Exception);
 }
 
 TEST(Score, PlacesEveryStepOnTheSixteenthGridWithinHalfAFrame)
 {
-    EXPECT_EQ(stepToFrame(0), 0);
-    EXPECT_EQ(stepToFrame(4), 22050);         // a beat
     EXPECT_EQ(stepToFrame(1), 5512);          // 5512.5 rounded down
     EXPECT_EQ(stepToFrame(beatToStep(880)), 880LL * 22050);
     EXPECT_EQ(stepToFrame(barToStep(245)), 490LL * 44100);

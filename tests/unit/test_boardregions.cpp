@@ -1,5 +1,6 @@
 // test_boardregions.cpp -- the screen rectangles a title card is drawn in must hold every pixel
-// where any copy can sample a texel that is not transparent, each exactly once.
+// where any copy can sample a texel that is not transparent, each exactly once. (That an opaque card
+// is one rectangle is checked with the drawn card in test_shell_drawing.cpp.)
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,19 +13,7 @@ const CardPlacement CARD = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
 
 ImageAlpha transparent(int width, int height)
 {
-    ImageAlpha alpha;
-    alpha.width = width;
-    alpha.height = height;
-    alpha.values.assign(static_cast<std::size_t>(width) * height, 0);
-    return alpha;
-}
-
-long area(const std::vector<ScreenRect>& rects)
-{
-    long sum = 0;
-    for (const ScreenRect& r : rects)
-        sum += long(r.width) * r.height;
-    return sum;
+    return ImageAlpha{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height)};
 }
 
 int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
@@ -86,12 +75,8 @@ void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, cons
         }
     }
     EXPECT_GT(needed, 0);
-    for (const ScreenRect& r : rects) {
-        EXPECT_GE(r.x, vx);
-        EXPECT_GE(r.y, vy);
-        EXPECT_LE(r.x + r.width, vx + vw);
-        EXPECT_LE(r.y + r.height, vy + vh);
-    }
+    for (const ScreenRect& r : rects)
+        EXPECT_TRUE(r.x >= vx && r.y >= vy && r.x + r.width <= vx + vw && r.y + r.height <= vy + vh);
 }
 
 }  // namespace
@@ -102,20 +87,14 @@ TEST(BoardRegions, ATransparentCardOrAnEmptyViewportNeedsNoDrawing)
     ImageAlpha opaque = transparent(8, 8);
     opaque.values.assign(64, 255);
     EXPECT_TRUE(boardRegions(opaque, CARD, 0, 0, 0, 0).empty());
-    EXPECT_TRUE(boardRegions(ImageAlpha{}, CARD, 0, 0, 1024, 768).empty());
-    ImageAlpha short_ = opaque;
-    short_.values.resize(10);  // fewer values than the size claims: treated as nothing to draw
-    EXPECT_TRUE(boardRegions(short_, CARD, 0, 0, 1024, 768).empty());
+    opaque.values.resize(10);  // fewer values than the size claims: treated as nothing to draw
+    EXPECT_TRUE(boardRegions(opaque, CARD, 0, 0, 1024, 768).empty());
 }
 
 TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
 {
-    // A lone texel, a text-like bar, and dots on every edge (seen across the wrap on the far side),
-    // at the card's own scale (slightly minified) and in an offset viewport.
-    ImageAlpha lone = transparent(256, 128);
-    lone.values[50 * 256 + 100] = 1;
-    expectCovered(lone, 0, 0, 256, 192);
-
+    // A text-like bar and dots on every edge (seen across the wrap on the far side), at the card's
+    // own scale (slightly minified) and in an offset viewport.
     ImageAlpha bar = transparent(256, 128);
     for (int y = 60; y < 75; ++y)
         for (int x = 40; x < 200; x += 3)
@@ -128,26 +107,14 @@ TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
     edges.values[127 * 256 + 30] = 255;
     expectCovered(edges, 0, 0, 256, 192);
 
-    // A ring that has shrunk, as on later cards: narrower margins, still every pixel.
+    // A ring that has shrunk, as on later cards: narrower margins (test_shell_drawing.cpp sees the
+    // drawn area shrink), still every pixel.
     CardPlacement still = CARD;
     still.maxShift = 0.0025f;
     expectCovered(bar, 0, 0, 256, 192, still);
-    EXPECT_LT(area(boardRegions(bar, still, 0, 0, 256, 192)), area(boardRegions(bar, CARD, 0, 0, 256, 192)));
 
     // An odd-sized image, magnified.
     ImageAlpha odd = transparent(37, 21);
     odd.values[10 * 37 + 18] = 9;
     expectCovered(odd, 0, 0, 160, 120);
-}
-
-TEST(BoardRegions, AnOpaqueCardCoversItsWholeQuadInFewRectangles)
-{
-    ImageAlpha opaque = transparent(1024, 512);
-    opaque.values.assign(opaque.values.size(), 255);
-    const std::vector<ScreenRect> rects = boardRegions(opaque, CARD, 0, 0, 1024, 768);
-    // Whole rows of cells merge into one rectangle.
-    ASSERT_EQ(rects.size(), 1u);
-    EXPECT_LE(rects[0].x, static_cast<int>((1 - 0.95 - 0.02) / 2 * 1024));
-    EXPECT_GE(rects[0].x + rects[0].width, static_cast<int>(std::ceil((1 + 0.95 + 0.02) / 2 * 1024)));
-    EXPECT_LE(rects[0].y, static_cast<int>((1 - 0.7 - 0.02) / 2 * 768));
 }
