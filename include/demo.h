@@ -36,6 +36,9 @@ public:
     void drawFrame();           // clear, current scene, overlays (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
     void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
+    // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
+    // tool can measure the pass alone without moving the show's random sequence.
+    void drawOverlays(float grainShift);
 
     int currentEntry() const { return current; }  // -1 before the first frame
 

@@ -95,8 +95,11 @@ void glowBlob(GLuint texture, float level, const float corners[4][4])
 
 void Demo::drawOverlays()
 {
-    const float g = randomUnit();  // one random value per frame, before any GL call
+    drawOverlays(randomUnit());  // one random value per frame, before any GL call
+}
 
+void Demo::drawOverlays(float g)
+{
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);

@@ -61,22 +61,30 @@ double percentile(std::vector<double> values, double fraction)
     return values[index];
 }
 
-void printBench(const std::vector<std::vector<double>>& frameMs, double loadingMs)
+// The table: per entry, its frames' median and 99th percentile, the median over the title card's and
+// over the floor's; the floor's own line above it.
+void printBench(const std::vector<std::vector<double>>& frameMs, const std::vector<double>& floorMs, double loadingMs)
 {
     std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
     std::printf("start-up to first frame: %.0f ms\n", loadingMs);
+    const double floorMedian = percentile(floorMs, 0.5);
+    std::printf("floor (clear, overlay pass, present; no scene), %zu frames: median %.2f ms, p99 %.2f ms\n",
+                floorMs.size(), floorMedian, percentile(floorMs, 0.99));
     const double reference = percentile(frameMs[0], 0.5);
-    std::printf("%-5s %-16s %7s %10s %10s %8s\n", "entry", "name", "frames", "median ms", "p99 ms", "ratio");
+    std::printf("%-5s %-16s %7s %10s %10s %8s %8s\n", "entry", "name", "frames", "median ms", "p99 ms", "ratio", "/floor");
     for (std::size_t i = 0; i < frameMs.size(); ++i) {
         if (frameMs[i].empty())
             continue;
         const double median = percentile(frameMs[i], 0.5);
         std::printf("%-5zu %-16s %7zu %10.2f %10.2f", i, entryName(static_cast<int>(i)).c_str(), frameMs[i].size(), median,
                     percentile(frameMs[i], 0.99));
+        // No title card played (--from past it) leaves that ratio out.
         if (reference > 0)
             std::printf(" %8.2f", median / reference);
-        std::printf("\n");
+        else
+            std::printf(" %8s", "-");
+        std::printf(" %8.2f\n", median / floorMedian);
     }
     std::fflush(stdout);
 }
@@ -248,9 +256,24 @@ void writeFrame(const Demo& demo, const CaptureOptions& options, const CapturePl
         outputs.video->write(outputs.rgb);
 }
 
+// The frame with the scene left out, timed like a show frame: clear, overlay pass, present. Every
+// frame costs at least this. It draws no random value and leaves the GL state as a show frame
+// does, and the next frame clears, so the show's own frames come out the same.
+double drawFloorFrame(Demo& demo)
+{
+    const auto began = Clock::now();
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    demo.drawOverlays(0.5f);
+    glFinish();
+    SDL_GL_SwapBuffers();
+    return msSince(began);
+}
+
 // Plays from the plan's first entry to its last time on the virtual clock, writing frames as it
-// goes; returns the wall time (ms) of every frame drawn, by timeline entry.
-std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
+// goes; returns the wall time (ms) of every frame drawn, by timeline entry. For --bench, each frame
+// is followed by a floor frame at the same show time, its wall time added to floorMs.
+std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs,
+                                      std::vector<double>& floorMs)
 {
     std::vector<std::vector<double>> frameMs(demo.timeline.size());
     const int startMs = plan.grid.timeOf(plan.firstFrame);
@@ -283,6 +306,8 @@ std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options,
         SDL_GL_SwapBuffers();
         spent += msSince(swapBegan);
         frameMs[demo.currentEntry()].push_back(spent);
+        if (options.bench)
+            floorMs.push_back(drawFloorFrame(demo));
         progress.update(now, drawn + 1);
     }
     progress.finish();
@@ -310,10 +335,11 @@ int runCapture(Demo& demo, const CaptureOptions& options)
     virtualNow = 0;
     demo.startClockAndMusic(false);
     fastForward(demo, plan.firstEntry);
-    const std::vector<std::vector<double>> frameMs = play(demo, options, plan, outputs);
+    std::vector<double> floorMs;
+    const std::vector<std::vector<double>> frameMs = play(demo, options, plan, outputs, floorMs);
 
     finishOutputs(options, outputs);
     if (options.bench)
-        printBench(frameMs, options.loadingMs);
+        printBench(frameMs, floorMs, options.loadingMs);
     return 0;
 }
