@@ -98,12 +98,16 @@ TEST_F(WavefrontLoaderTest, RejectsEveryFaceOutsideTheSubsetNamingTheFileAndKeep
     ASSERT_EQ(load(TABLES + "f 1/1/1 2/2/2 3/3/3\n"), "");
     const char* const badFaces[] = {
         "f 1 2 3",                                  // positions only
+        "f 1//1 2//2 3//3",                         // no texture coordinate
         "f 1/1/1/1 2/2/2/2 3/3/3/3",                // a fourth part
         "f 1/1/1 2/2/2",                            // two corners
         "f 1/1/1 2/2/2 3/3/3 4/1/1 1/2/2",          // five corners
+        "f 1/1/ 2/2/2 3/3/3",                       // an empty part
         "f 5/1/1 2/2/2 3/3/3",                      // position beyond the table
+        "f 1/4/1 2/2/2 3/3/3",                      // texture coordinate beyond the table
         "f 1/1/4 2/2/2 3/3/3",                      // normal beyond the table
         "f 0/1/1 2/2/2 3/3/3",                      // zero names nothing
+        "f -1/-1/-1 -2/-2/-2 -3/-3/-3",             // relative indices
         "f 99999999999999999999/1/1 2/2/2 3/3/3",   // beyond any int
         "f 1/1/1 2/2/2 3/3/3 # comment",            // trailing text
     };
