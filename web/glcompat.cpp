@@ -314,30 +314,31 @@ void compatNormal3f(GLfloat x, GLfloat y, GLfloat z)
     state.current.normal[2] = z;
 }
 
-void compatEnable(GLenum capability)
+// Point smoothing is drawn by this layer; texturing and lighting are tracked for the batches it builds.
+static void setCapability(GLenum capability, bool on)
 {
     if (capability == GL_POINT_SMOOTH) {
-        state.smoothPoints = true;
+        state.smoothPoints = on;
         return;
     }
     if (capability == GL_TEXTURE_2D)
-        state.texturing = true;
+        state.texturing = on;
     if (capability == GL_LIGHTING)
-        state.lighting = true;
-    glEnable(capability);
+        state.lighting = on;
+    if (on)
+        glEnable(capability);
+    else
+        glDisable(capability);
+}
+
+void compatEnable(GLenum capability)
+{
+    setCapability(capability, true);
 }
 
 void compatDisable(GLenum capability)
 {
-    if (capability == GL_POINT_SMOOTH) {
-        state.smoothPoints = false;
-        return;
-    }
-    if (capability == GL_TEXTURE_2D)
-        state.texturing = false;
-    if (capability == GL_LIGHTING)
-        state.lighting = false;
-    glDisable(capability);
+    setCapability(capability, false);
 }
 
 void compatLineWidth(GLfloat width)
