@@ -2,8 +2,9 @@
 //
 // Included from gl.h in the web build only. The browser's SDL keeps surfaces in 2D canvases, whose
 // premultiplied alpha rounds the colour of translucent texels, so images are decoded into plain
-// memory surfaces instead. Its mixer has no chunk volume; the show only ever asks for full volume. A buffer swap waits for the browser's next animation frame, which lets
-// the page draw while the show's loops keep their native shape.
+// memory surfaces instead. Its mixer has no chunk volume; the show only ever asks for full volume.
+// A buffer swap waits for the browser's next animation frame, which lets the page draw while the
+// show's loops keep their native shape.
 #pragma once
 
 #include <SDL/SDL.h>
