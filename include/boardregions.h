@@ -21,6 +21,13 @@ struct ScreenRect {
     int x, y, width, height;
 };
 
+// How far, in texels of the largest power of two not above the image size, a sample of the card can
+// reach from the texel it lands on. Bilinear filtering reads 1.5 texels of its level each way, and a
+// texel of mip level L spans 2^L of these; trilinear filtering reads the two levels around the card's
+// level of detail on screen, taken a quarter level finer than it is so that a renderer's rounding
+// cannot reach a level not allowed for. The rescaling gluBuild2DMipmaps does for other sizes adds one.
+double filterReach(const ImageAlpha& alpha, const CardPlacement& placement, int viewportWidth, int viewportHeight);
+
 // Disjoint rectangles, inside the viewport, that cover every pixel where any copy of the card can
 // sample a texel with alpha above 0 (with mipmapped, bilinear sampling and a repeating texture).
 // A pixel outside them may be skipped: no copy adds anything there.

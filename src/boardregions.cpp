@@ -7,12 +7,8 @@
 
 namespace {
 
-const int TEXEL_CELL = 4;    // image pixels per side of a coverage cell
-const int SCREEN_CELL = 8;   // window pixels per side of a screen cell
-// How far, in texels of the largest power of two not above the image size, a sample can reach
-// from its texel: bilinear filtering of mip levels up to 3 (a card is shown near 1:1, so only
-// levels 0 and 1 are ever read) and the rescaling gluBuild2DMipmaps does for other sizes.
-const double FILTER_REACH = 8;
+const int TEXEL_CELL = 2;    // image pixels per side of a coverage cell
+const int SCREEN_CELL = 4;   // window pixels per side of a screen cell
 
 int powerOfTwoAtMost(int n)
 {
@@ -76,8 +72,9 @@ CellGrid reachableScreenCells(const CellGrid& texelCells, const ImageAlpha& alph
                               int viewportWidth, int viewportHeight)
 {
     CellGrid screen((viewportWidth + SCREEN_CELL - 1) / SCREEN_CELL, (viewportHeight + SCREEN_CELL - 1) / SCREEN_CELL);
-    const double reachS = FILTER_REACH / powerOfTwoAtMost(alpha.width);
-    const double reachT = FILTER_REACH / powerOfTwoAtMost(alpha.height);
+    const double reach = filterReach(alpha, placement, viewportWidth, viewportHeight);
+    const double reachS = reach / powerOfTwoAtMost(alpha.width);
+    const double reachT = reach / powerOfTwoAtMost(alpha.height);
     const double width = placement.right - placement.left;
     const double height = placement.top - placement.bottom;
     // Marks the screen cells under a box given in window pixels, one pixel wider on every side
@@ -156,6 +153,20 @@ std::vector<ScreenRect> mergeIntoRectangles(const CellGrid& screen, int viewport
 }
 
 }  // namespace
+
+double filterReach(const ImageAlpha& alpha, const CardPlacement& placement, int viewportWidth, int viewportHeight)
+{
+    const int levelWidth = powerOfTwoAtMost(alpha.width);
+    const int levelHeight = powerOfTwoAtMost(alpha.height);
+    const double quadWidth = (placement.right - placement.left) / 2 * viewportWidth;    // in pixels
+    const double quadHeight = (placement.top - placement.bottom) / 2 * viewportHeight;
+    const double lod = std::log2(std::max(levelWidth / quadWidth, levelHeight / quadHeight));
+    const int deepestLevel = lod < -0.25 ? 0 : static_cast<int>(std::floor(lod + 0.25)) + 1;
+    double reach = 1.5 * std::ldexp(1.0, deepestLevel);
+    if (levelWidth != alpha.width || levelHeight != alpha.height)
+        reach += 1;
+    return reach;
+}
 
 std::vector<ScreenRect> boardRegions(const ImageAlpha& alpha, const CardPlacement& placement, int viewportX,
                                      int viewportY, int viewportWidth, int viewportHeight)

@@ -16,6 +16,15 @@ ImageAlpha transparent(int width, int height)
     return ImageAlpha{width, height, std::vector<unsigned char>(static_cast<std::size_t>(width) * height)};
 }
 
+ImageAlpha scattered(int width, int height, int spacing)
+{
+    ImageAlpha alpha = transparent(width, height);
+    for (int y = spacing / 2; y < height; y += spacing)
+        for (int x = spacing / 2; x < width; x += spacing)
+            alpha.values[static_cast<std::size_t>(y) * width + x] = 255;
+    return alpha;
+}
+
 int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
 {
     int n = 0;
@@ -45,9 +54,11 @@ bool samplesAlpha(const ImageAlpha& alpha, int level, double s, double t)
 }
 
 // Walks every pixel of the viewport through every copy the ring can place (several radii, twenty
-// angles) and mip levels 0 to 2: a pixel that can see alpha must be in exactly one rectangle, and
-// no pixel may be in two.
-void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, const CardPlacement& card = CARD)
+// angles) and mip levels 0 to deepestLevel (the coarser of the two that trilinear filtering reads at
+// the card's size on screen): a pixel that can see alpha must be in exactly one rectangle, and no
+// pixel may be in two.
+void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, int deepestLevel,
+                   const CardPlacement& card = CARD)
 {
     const std::vector<ScreenRect> rects = boardRegions(alpha, card, vx, vy, vw, vh);
     int needed = 0;
@@ -64,7 +75,7 @@ void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, cons
                     const double t = (card.top - (y - dy)) / (card.top - card.bottom);
                     if (s < 0 || s > 1 || t < 0 || t > 1)
                         continue;
-                    for (int level = 0; level <= 2 && !sees; ++level)
+                    for (int level = 0; level <= deepestLevel && !sees; ++level)
                         sees = samplesAlpha(alpha, level, s, t);
                 }
             }
@@ -94,27 +105,46 @@ TEST(BoardRegions, ATransparentCardOrAnEmptyViewportNeedsNoDrawing)
 TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
 {
     // A text-like bar and dots on every edge (seen across the wrap on the far side), at the card's
-    // own scale (slightly minified) and in an offset viewport.
+    // own scale (slightly minified: levels 0 and 1) and in an offset viewport.
     ImageAlpha bar = transparent(256, 128);
     for (int y = 60; y < 75; ++y)
         for (int x = 40; x < 200; x += 3)
             bar.values[y * 256 + x] = 200;
-    expectCovered(bar, 7, 5, 256, 192);
+    expectCovered(bar, 7, 5, 256, 192, 1);
 
     ImageAlpha edges = transparent(256, 128);
     edges.values[0] = 255;
     edges.values[64 * 256 + 255] = 255;
     edges.values[127 * 256 + 30] = 255;
-    expectCovered(edges, 0, 0, 256, 192);
+    expectCovered(edges, 0, 0, 256, 192, 1);
 
     // A ring that has shrunk, as on later cards: narrower margins (test_shell_drawing.cpp sees the
     // drawn area shrink), still every pixel.
     CardPlacement still = CARD;
     still.maxShift = 0.0025f;
-    expectCovered(bar, 0, 0, 256, 192, still);
+    expectCovered(bar, 0, 0, 256, 192, 1, still);
 
-    // An odd-sized image, magnified.
+    // Single texels on an odd spacing, so that their margins end at many offsets within a screen
+    // cell: near 1:1, and at about a quarter of the image's size (levels 2 and 3).
+    expectCovered(scattered(256, 128, 23), 0, 0, 256, 192, 1);
+    expectCovered(scattered(1024, 512, 91), 0, 0, 256, 192, 3);
+
+    // An odd-sized image, magnified (level 0 only).
     ImageAlpha odd = transparent(37, 21);
     odd.values[10 * 37 + 18] = 9;
-    expectCovered(odd, 0, 0, 160, 120);
+    expectCovered(odd, 0, 0, 160, 120, 0);
+}
+
+// The reach follows the mip levels a card's size on screen makes trilinear filtering read: a
+// 1024-wide card on 973 pixels reads levels 0 and 1 (reach 3 texels), on a quarter of that levels 2
+// and 3 (12); magnified, only level 0 (1.5); a card just a quarter level short of 2:1 is allowed
+// level 2 as well; an image that must be rescaled to a power of two reaches one texel further.
+TEST(BoardRegions, ReachGrowsWithTheMipLevelsTheCardsSizeOnScreenReads)
+{
+    const ImageAlpha card = transparent(1024, 512);
+    EXPECT_DOUBLE_EQ(filterReach(card, CARD, 1024, 768), 3.0);
+    EXPECT_DOUBLE_EQ(filterReach(card, CARD, 256, 192), 12.0);
+    EXPECT_DOUBLE_EQ(filterReach(card, CARD, 2048, 1536), 1.5);
+    EXPECT_DOUBLE_EQ(filterReach(card, CARD, 600, 450), 6.0);  // 1024 texels on 570 pixels: lod 0.85
+    EXPECT_DOUBLE_EQ(filterReach(transparent(1000, 500), CARD, 1024, 768), 2.5);  // rescaled to 512 x 256, magnified
 }
