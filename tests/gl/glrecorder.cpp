@@ -77,6 +77,7 @@ extern "C" {
 void glEnable(GLenum cap) { record("glEnable", {double(cap)}); state().enabled.insert(cap); }
 void glDisable(GLenum cap) { record("glDisable", {double(cap)}); state().enabled.erase(cap); }
 void glEnableClientState(GLenum array) { record("glEnableClientState", {double(array)}); }
+void glDisableClientState(GLenum array) { record("glDisableClientState", {double(array)}); }
 void glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); state().blendSource = s; state().blendDestination = d; }
 void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); state().depthMask = flag != GL_FALSE; }
 void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
@@ -87,8 +88,11 @@ void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glCl
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
 void glScissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("glScissor", {}); state().scissor = {x, y, w, h}; }
-// The program asks only for the model-view matrix and the viewport.
-void glGetFloatv(GLenum, GLfloat* params) { std::copy_n(glrec::matrix(GL_MODELVIEW), 16, params); }
+// The program asks only for the model-view and projection matrices and the viewport.
+void glGetFloatv(GLenum pname, GLfloat* params)
+{
+    std::copy_n(glrec::matrix(pname == GL_PROJECTION_MATRIX ? GL_PROJECTION : GL_MODELVIEW), 16, params);
+}
 void glGetIntegerv(GLenum, GLint* params) { std::copy_n(std::array<GLint, 4>{0, 0, 1024, 768}.begin(), 4, params); }
 
 void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); state().matrixMode = mode; }
@@ -124,6 +128,19 @@ void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { state().normal = {x, y, z}; }
 // The galaxy's arrays: tightly packed floats, three a position and four a colour.
 void glVertexPointer(GLint, GLenum, GLsizei, const GLvoid* pointer) { state().vertexArray = static_cast<const float*>(pointer); }
 void glColorPointer(GLint, GLenum, GLsizei, const GLvoid* pointer) { state().colourArray = static_cast<const float*>(pointer); }
+void glTexCoordPointer(GLint, GLenum, GLsizei, const GLvoid* pointer) { state().texCoordArray = static_cast<const float*>(pointer); }
+// The sprites' arrays: positions and texture coordinates, the colour the current one.
+void glDrawArrays(GLenum mode, GLint first, GLsizei count)
+{
+    record("glDrawArrays", {double(mode), double(first), double(count)});
+    glrec::beginPrimitive(mode);
+    for (GLint i = first; i < first + count; ++i) {
+        if (state().texCoordArray)
+            std::copy_n(state().texCoordArray + 2 * i, 2, state().texCoord.begin());
+        const float* v = state().vertexArray + 3 * i;
+        glrec::addVertex(v[0], v[1], v[2]);
+    }
+}
 void glDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices)
 {
     record("glDrawElements", {double(mode), double(count), double(type)});

@@ -55,6 +55,7 @@ struct State {
     bool depthMask = true;
     const float* vertexArray = nullptr;  // three floats a vertex
     const float* colourArray = nullptr;  // four floats a vertex
+    const float* texCoordArray = nullptr;  // two floats a vertex
     std::uint32_t clockMs = 0;           // what SDL ticks read as, once setClock has run
 };
 
