@@ -9,6 +9,7 @@
 #include "runningorder.h"
 #include "tempo.h"
 #include "util.h"
+#include "viewvolume.h"
 #include "wavefrontloader.h"
 
 namespace {
@@ -93,9 +94,31 @@ void CloudmanScene::draw(Tempo& tempo)
 
     drawTeddy(sceneMs);
     glDepthMask(GL_FALSE);
-    drawFigure(tempo, eye, sceneMs);
-    drawCloudLayer(tempo, eye);
+    beginSprites();
+    const ViewVolume view = ViewVolume::current();
+    drawFigure(tempo, view, eye, sceneMs);
+    drawCloudLayer(tempo, view, eye);
+    endSprites();
     glDepthMask(GL_TRUE);
+}
+
+// Every sprite is textured and blended alike, so the state is set once for all of them and the
+// texture and colour once per layer.
+void CloudmanScene::beginSprites()
+{
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDisableClientState(GL_COLOR_ARRAY);  // the colour is the current one
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+}
+
+// Back to the arrays the show keeps enabled, and no texturing.
+void CloudmanScene::endSprites()
+{
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glDisable(GL_TEXTURE_2D);
 }
 
 // The teddy tumbles down through the sky at 12.5 units a second from a height of 250.
@@ -119,7 +142,7 @@ void CloudmanScene::drawTeddy(int sceneMs)
 
 // Morphs from one point set to the next every two seconds: the start cloud into key frame 1, on to
 // key frame 9 at 18 s, then rocks between key frames 8 and 9.
-void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
+void CloudmanScene::drawFigure(Tempo& tempo, const ViewVolume& view, const Vec3& eye, int sceneMs)
 {
     const int step = sceneMs / keyFrameMs;
     const double weight = 0.0005 * (sceneMs % keyFrameMs);
@@ -137,6 +160,8 @@ void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
     }
 
     const Matrix modelToWorld(RotateX, -PI_F / 2);  // model z up becomes world y
+    glBindTexture(GL_TEXTURE_2D, figureTexture);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.1f);
     // The constructor made every key frame at least as long as the start cloud, so both reads are in range.
     for (std::size_t i = 0; i < frames[0].size(); ++i) {
         const Vec3& a = (*from)[i];
@@ -145,17 +170,21 @@ void CloudmanScene::drawFigure(Tempo& tempo, const Vec3& eye, int sceneMs)
                          static_cast<float>((1 - weight) * a.y + weight * b.y),
                          static_cast<float>((1 - weight) * a.z + weight * b.z)};
         const Vec3 centre = sway(tempo, modelToWorld * model, static_cast<int>(i));
-        drawSprite(eye, centre, 1.0, figureTexture, 0.1);
+        drawSprite(view, eye, centre, 1.0);
     }
+    flushSprites();
 }
 
-void CloudmanScene::drawCloudLayer(Tempo& tempo, const Vec3& eye)
+void CloudmanScene::drawCloudLayer(Tempo& tempo, const ViewVolume& view, const Vec3& eye)
 {
     const Matrix modelToWorld(RotateX, -PI_F / 2);
+    glBindTexture(GL_TEXTURE_2D, layerTexture);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.05f);
     for (std::size_t j = 0; j < clouds.size(); ++j) {
         const Vec3 centre = sway(tempo, modelToWorld * clouds[j], static_cast<int>(j));
-        drawSprite(eye, centre, 2.0, layerTexture, 0.05);
+        drawSprite(view, eye, centre, 2.0);
     }
+    flushSprites();
 }
 
 // Follows the show clock, not the scene's, and reads it afresh for each term.
@@ -166,14 +195,17 @@ Vec3 CloudmanScene::sway(Tempo& tempo, Vec3 centre, int index)
     return centre;
 }
 
-void CloudmanScene::drawSprite(const Vec3& eye, const Vec3& centre, double widthFactor, GLuint texture, double alpha)
-{
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(alpha));
+namespace {
+// The texture's corners in the order drawSprite places them: s = 1 on the viewer's left.
+const float SPRITE_TEX_COORDS[8] = {1.0f, 0.0f, 1.0f, 1.0f, 0.0f, 1.0f, 0.0f, 0.0f};
+}
 
+// A software rasteriser (Mesa's llvmpipe) sends a whole draw through its clipper when any vertex of
+// it needs clipping, and the clipper rounds window positions a little differently. So a sprite that
+// could need clipping stays a draw of its own, as it always was, and the sprites well inside the
+// view volume are gathered, in order, into one draw: the same pixels for far less per-draw work.
+void CloudmanScene::drawSprite(const ViewVolume& view, const Vec3& eye, const Vec3& centre, double widthFactor)
+{
     const float dx = centre.x - eye.x, dy = centre.y - eye.y, dz = centre.z - eye.z;
     const float distance = std::sqrt(dx * dx + dy * dy + dz * dz);
     const Vec3 n{dx / distance, dy / distance, dz / distance};
@@ -184,11 +216,30 @@ void CloudmanScene::drawSprite(const Vec3& eye, const Vec3& centre, double width
     const Vec3 h{1.2f * up.x, 1.2f * up.y, 1.2f * up.z};
     const Vec3 w{halfWidth * right.x, halfWidth * right.y, halfWidth * right.z};
 
-    glBegin(GL_QUADS);
-        glTexCoord2f(1.0f, 0.0f); glVertex3f(centre.x + w.x + h.x, centre.y + w.y + h.y, centre.z + w.z + h.z);
-        glTexCoord2f(1.0f, 1.0f); glVertex3f(centre.x + w.x - h.x, centre.y + w.y - h.y, centre.z + w.z - h.z);
-        glTexCoord2f(0.0f, 1.0f); glVertex3f(centre.x - w.x - h.x, centre.y - w.y - h.y, centre.z - w.z - h.z);
-        glTexCoord2f(0.0f, 0.0f); glVertex3f(centre.x - w.x + h.x, centre.y - w.y + h.y, centre.z - w.z + h.z);
-    glEnd();
-    glDisable(GL_TEXTURE_2D);
+    const Vec3 corners[4] = {{centre.x + w.x + h.x, centre.y + w.y + h.y, centre.z + w.z + h.z},
+                             {centre.x + w.x - h.x, centre.y + w.y - h.y, centre.z + w.z - h.z},
+                             {centre.x - w.x - h.x, centre.y - w.y - h.y, centre.z - w.z - h.z},
+                             {centre.x - w.x + h.x, centre.y - w.y + h.y, centre.z - w.z + h.z}};
+    bool wellInside = true;
+    for (const Vec3& corner : corners)
+        wellInside = wellInside && view.holdsWell(corner);
+    if (!wellInside)
+        flushSprites();
+    for (const Vec3& corner : corners)
+        batchCorners.insert(batchCorners.end(), {corner.x, corner.y, corner.z});
+    batchTexCoords.insert(batchTexCoords.end(), SPRITE_TEX_COORDS, SPRITE_TEX_COORDS + 8);
+    if (!wellInside)
+        flushSprites();
+}
+
+// Draws the sprites gathered so far, in one draw, and starts a new gathering.
+void CloudmanScene::flushSprites()
+{
+    if (batchCorners.empty())
+        return;
+    glVertexPointer(3, GL_FLOAT, 0, batchCorners.data());
+    glTexCoordPointer(2, GL_FLOAT, 0, batchTexCoords.data());
+    glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(batchCorners.size() / 3));
+    batchCorners.clear();  // keeps its capacity: no allocation from the second frame on
+    batchTexCoords.clear();
 }

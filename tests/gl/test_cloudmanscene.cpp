@@ -1,4 +1,5 @@
 // test_cloudmanscene.cpp -- the cloud figure's start cloud and banks, its morph timing, its sprites.
+#include <array>
 #include <cmath>
 #include <fstream>
 
@@ -36,26 +37,42 @@ struct CloudmanSceneTest : SceneFixture<CloudmanScene, CloudmanFiles> {
         drawAt(SCENE_START);
         drawAt(SCENE_START + sceneMs);
     }
+    // Draws at scene time sceneMs through a projection that divides world coordinates by `shrink`
+    // (the recorder leaves the camera's own matrices out): the view volume is a cube 2 * shrink wide.
+    void drawThroughCube(int sceneMs, float shrink)
+    {
+        drawAt(SCENE_START);
+        glrec::reset();
+        glrec::setClock(SCENE_START + sceneMs);
+        const float s = 1 / shrink;
+        glrec::state().stacks[GL_PROJECTION] = {{s, 0, 0, 0, 0, s, 0, 0, 0, 0, s, 0, 0, 0, 0, 1}};
+        scene.draw(tempo);
+    }
 };
 
 struct Sprite {
     Vec3 centre;
-    Vec3 widthAxis, heightAxis;  // vertex 0 minus vertex 3, vertex 0 minus vertex 1
-    const glrec::Primitive* quad;
+    Vec3 widthAxis, heightAxis;       // vertex 0 minus vertex 3, vertex 0 minus vertex 1
+    std::array<glrec::Vertex, 4> corners;
+    GLuint texture;                   // bound for the draw it came in
+    std::size_t sharedWith;           // how many sprites that draw held, itself included
 };
 
 float length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
 
-// Every quad of the frame just drawn: the figure first, then the cloud layer.
+// Every quad of the frame just drawn, whichever draw it came in: the figure first, then the cloud layer.
 std::vector<Sprite> sprites()
 {
     std::vector<Sprite> found;
-    for (const glrec::Primitive* quad : primitivesOf(GL_QUADS)) {
-        const std::vector<glrec::Vertex>& v = quad->vertices;
-        found.push_back(Sprite{Vec3{(v[0].x + v[2].x) / 2, (v[0].y + v[2].y) / 2, (v[0].z + v[2].z) / 2},
-                               Vec3{v[0].x - v[3].x, v[0].y - v[3].y, v[0].z - v[3].z},
-                               Vec3{v[0].x - v[1].x, v[0].y - v[1].y, v[0].z - v[1].z}, quad});
+    for (const glrec::Primitive* draw : primitivesOf(GL_QUADS)) {
+        for (std::size_t first = 0; first + 4 <= draw->vertices.size(); first += 4) {
+            const glrec::Vertex* v = &draw->vertices[first];
+            found.push_back(Sprite{Vec3{(v[0].x + v[2].x) / 2, (v[0].y + v[2].y) / 2, (v[0].z + v[2].z) / 2},
+                                   Vec3{v[0].x - v[3].x, v[0].y - v[3].y, v[0].z - v[3].z},
+                                   Vec3{v[0].x - v[1].x, v[0].y - v[1].y, v[0].z - v[1].z},
+                                   {v[0], v[1], v[2], v[3]}, draw->texture, draw->vertices.size() / 4});
+        }
     }
     return found;
 }
@@ -123,7 +140,7 @@ TEST_F(CloudmanSceneTest, SpritesFaceTheCameraFigureSquareLayerTwiceAsWide)
 
     // Figure point 0 is level with the eye: upright, texture top up, s = 1 on the left.
     const Sprite& level = drawn.at(0);
-    EXPECT_TRUE(level.heightAxis.y > 0 && level.widthAxis.x < 0 && level.quad->vertices[0].s == 1.0f && level.quad->vertices[0].t == 0.0f);
+    EXPECT_TRUE(level.heightAxis.y > 0 && level.widthAxis.x < 0 && level.corners[0].s == 1.0f && level.corners[0].t == 0.0f);
 
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         const Sprite& sprite = drawn[i];
@@ -136,8 +153,53 @@ TEST_F(CloudmanSceneTest, SpritesFaceTheCameraFigureSquareLayerTwiceAsWide)
         ASSERT_NEAR((view.x * h.x + view.y * h.y + view.z * h.z) / length(view), 0, 1e-3f) << i;
         ASSERT_NEAR(length(h), 2.4f * slopeCosine, 1e-3f) << i;
         ASSERT_NEAR(length(w), (figure ? 2.4f : 4.8f) * slopeCosine, 2e-3f) << i;
-        ASSERT_EQ(sprite.quad->texture == level.quad->texture, figure) << i;
-        ASSERT_NEAR(sprite.quad->vertices[0].a, figure ? 0.1f : 0.05f, 1e-6f) << i;
+        ASSERT_EQ(sprite.texture == level.texture, figure) << i;
+        ASSERT_NEAR(sprite.corners[0].a, figure ? 0.1f : 0.05f, 1e-6f) << i;
     }
 }
 
+
+// A sprite that a renderer might have to clip is drawn on its own; those well inside the view volume
+// share a draw. Either way every sprite comes in the same order, with the same corners, texture
+// and colour, which is what keeps the picture the same.
+TEST_F(CloudmanSceneTest, GathersOnlySpritesWellInsideTheViewIntoOneDrawAndKeepsTheirOrder)
+{
+    drawThroughCube(3000, 1);  // a cube 2 units wide: every sprite reaches beyond it
+    const std::vector<Sprite> alone = sprites();
+    ASSERT_EQ(alone.size(), 2u + LAYER_PUFFS);
+    EXPECT_EQ(primitivesOf(GL_QUADS).size(), alone.size());
+
+    auto expectSameSprites = [&](const std::vector<Sprite>& drawn, float shrink) {
+        ASSERT_EQ(drawn.size(), alone.size()) << shrink;
+        for (std::size_t i = 0; i < drawn.size(); ++i) {
+            for (int k = 0; k < 4; ++k) {
+                const glrec::Vertex &a = alone[i].corners[k], &b = drawn[i].corners[k];
+                ASSERT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z && a.s == b.s && a.t == b.t && a.a == b.a)
+                    << "sprite " << i << " corner " << k << " through a cube of " << shrink;
+            }
+            ASSERT_EQ(drawn[i].texture, alone[i].texture) << i;
+        }
+    };
+
+    drawThroughCube(3000, 100);  // everything well inside: one draw for the figure, one for the layer
+    expectSameSprites(sprites(), 100);
+    EXPECT_EQ(primitivesOf(GL_QUADS).size(), 2u);
+
+    drawThroughCube(3000, 30);  // the layer spreads over about +-40: some in, some out
+    const std::vector<Sprite> mixed = sprites();
+    expectSameSprites(mixed, 30);
+    std::size_t shared = 0;
+    for (const Sprite& sprite : mixed) {
+        bool wellInside = true;
+        for (int k = 0; k < 4; ++k)
+            for (float c : {sprite.corners[k].x, sprite.corners[k].y, sprite.corners[k].z})
+                wellInside = wellInside && std::fabs(c) <= 0.99f * 30;
+        if (sprite.sharedWith > 1) {
+            ++shared;
+            ASSERT_TRUE(wellInside) << "a sprite at the cube's edge shares a draw";
+        }
+    }
+    EXPECT_GT(shared, 100u);
+    EXPECT_LT(shared, mixed.size());
+    EXPECT_GT(primitivesOf(GL_QUADS).size(), 2u);
+}
