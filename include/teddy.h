@@ -16,6 +16,9 @@ public:
     // GL_TEXTURE_2D disabled and the ramp bound.
     void draw() const;
 
+    // The radius, about the model's origin, of a sphere that holds every corner of the model.
+    float boundingRadius() const { return teddyRadius; }
+
 private:
     friend struct TeddyTestAccess;  // lets the GL tests load a model of their own
 
@@ -23,4 +26,5 @@ private:
     static GLuint teddyTexture;               // the shade ramp, read along its first row
     static std::vector<Vec3> teddyVertices;   // model space, 3 consecutive corners per triangle
     static std::vector<Vec3> teddyNormals;    // model space, element for element with teddyVertices
+    static float teddyRadius;                 // the farthest corner's distance from the origin
 };

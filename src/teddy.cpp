@@ -1,6 +1,7 @@
 // teddy.cpp -- loads the shared teddy once and draws it cel-shaded through a 1-D ramp lookup.
 #include "teddy.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "exception.h"
@@ -10,6 +11,7 @@
 GLuint Teddy::teddyTexture = 0;
 std::vector<Vec3> Teddy::teddyVertices;
 std::vector<Vec3> Teddy::teddyNormals;
+float Teddy::teddyRadius = 0;
 
 Teddy::Teddy()
 {
@@ -22,6 +24,9 @@ Teddy::Teddy()
     // The loader reads a file without an object as empty; the show needs its teddy.
     if (teddyVertices.empty())
         THROW_EXCEPTION("Bad model: teddy.obj");
+    teddyRadius = 0;
+    for (const Vec3& v : teddyVertices)
+        teddyRadius = std::max(teddyRadius, std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z));
     teddyTexture = loadTexture("celshades.png");
     // The ramp is sampled without interpolation, so its bands keep hard edges.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);

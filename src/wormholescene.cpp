@@ -5,6 +5,7 @@
 
 #include "gl.h"
 #include "tempo.h"
+#include "viewvolume.h"
 
 namespace {
 constexpr int RING_COUNT = 50;   // tube segments, nearest first, each 0.5 units long
@@ -77,7 +78,10 @@ void WormholeScene::drawTeddyTrail(float steps) const
             glColor4f(0.6f, 0.6f, 0.6f, 1.0f);
         else
             glColor4f(0.4f, 0.4f, 0.6f, 0.1f);
-        teddy.draw();
+        // Ghosts that have passed the camera lie wholly outside the view: they would give no pixel
+        // but still cost a model's worth of vertices.
+        if (!ViewVolume::current().misses(Vec3{0, 0, 0}, teddy.boundingRadius()))
+            teddy.draw();
         glPopMatrix();
         glBlendFunc(GL_SRC_ALPHA, GL_ONE);
         glEnable(GL_BLEND);

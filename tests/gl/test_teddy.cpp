@@ -93,3 +93,10 @@ TEST_F(TeddyTest, LoadsTheModelAndItsUnfilteredRampOnceAndLeavesTheCallersStateA
     EXPECT_FALSE(glrec::isEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(glrec::state().colour[2], 0.6f);
 }
+
+// The wormhole skips teddies whose bounding sphere is out of view: it must hold the farthest corner.
+TEST_F(TeddyTest, BoundingRadiusReachesTheFarthestCorner)
+{
+    std::ofstream("teddy.obj") << "o t\nv 1 0 0\nv -3 0 -4\nv 0 2 0\nvt 0 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n";
+    EXPECT_FLOAT_EQ(Teddy().boundingRadius(), 5.0f);
+}

@@ -10,6 +10,17 @@ constexpr std::size_t PRIMITIVES_PER_RING = 61;  // 30 polygons, 30 outlines, on
 constexpr double PEAK_AT_098 = 0.277836712032933;  // 2^(-1 / (8 * 0.51^4)): the pulse where v = 0.98
 
 struct WormholeSceneTest : SceneFixture<WormholeScene> {
+    // Draws at show time showMs through a projection (column-major) that the recorder, which leaves
+    // gluPerspective out, would otherwise keep at the identity.
+    void drawThrough(int showMs, const std::vector<float>& projection)
+    {
+        glrec::reset();
+        glrec::setClock(static_cast<std::uint32_t>(showMs));
+        glrec::state().stacks[GL_PROJECTION] = {projection};
+        scene.draw(tempo);
+    }
+    // A cube 200 units wide about the camera: every teddy in view.
+    void drawAt(int showMs) { drawThrough(showMs, {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}); }
     const glrec::Primitive& ringPart(int ring, int part) const
     {
         return glrec::primitives().at(TEDDIES + ring * PRIMITIVES_PER_RING + part);
@@ -68,4 +79,27 @@ TEST_F(WormholeSceneTest, LeadTeddyIsOpaqueAndItsThirtyNineGhostsAdditive)
     EXPECT_TRUE(!teddies[0]->blended && teddies[0]->depthWrites);
     EXPECT_TRUE(teddies[1]->blended && !teddies[1]->depthWrites);
     EXPECT_TRUE(glrec::state().depthMask);  // depth writes come back at the end of the frame
+}
+
+// Through the scene's own frustum (80 degrees high, 4:3, near 1, far 200; the recorder leaves the
+// camera's sway out), the ghosts that have passed the camera are not drawn, and those well ahead are.
+TEST_F(WormholeSceneTest, SkipsOnlyTheGhostsWhollyOutOfView)
+{
+    const float f = 1 / std::tan(40 * 3.14159265f / 180);
+    drawThrough(84000, {f * 0.75f, 0, 0, 0, 0, f, 0, 0, 0, 0, -201.0f / 199, -1, 0, 0, -400.0f / 199, 0});
+    // The test teddy reaches 1 unit from its origin, 0.2 once scaled; the trail's translations are
+    // logged whether or not the teddy is drawn.
+    const std::vector<glrec::Call> places = glrec::callsNamed("glTranslatef");
+    ASSERT_EQ(places.size(), TEDDIES);
+    std::size_t behind = 0, ahead = 0;
+    for (const glrec::Call& place : places) {
+        behind += place.args[2] > 0.2;  // wholly behind the eye
+        ahead += place.args[2] < -3;    // 3 units on, within 1.5 of the axis: inside the view
+    }
+    ASSERT_GT(behind, 0u);  // at 84 s the trail reaches from z = -4.1 to z = 0.8
+    const auto teddies = primitivesOf(GL_TRIANGLES);
+    EXPECT_LE(teddies.size(), TEDDIES - behind);
+    EXPECT_GE(teddies.size(), ahead);
+    EXPECT_TRUE(!teddies.at(0)->blended && teddies.at(0)->vertices[0].a == 1.0f);  // the lead, first
+    EXPECT_EQ(primitivesOf(GL_POINTS).size(), 50u);  // the rings are all still there
 }
