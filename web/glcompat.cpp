@@ -40,6 +40,10 @@ struct State {
     const float* colourArray = nullptr;
     int colourArrayStride = 0;
     int colourArraySize = 4;
+    const float* texCoordArray = nullptr;
+    int texCoordArrayStride = 0;
+    bool colourArrayOn = false;    // GL_COLOR_ARRAY: without it a draw takes the current colour
+    bool texCoordArrayOn = false;  // GL_TEXTURE_COORD_ARRAY
     std::vector<Vertex> scratch;  // expanded triangles for lines, points, polygons
 };
 
@@ -371,6 +375,48 @@ void compatColorPointer(GLint size, GLenum, GLsizei stride, const GLvoid* pointe
     state.colourArrayStride = stride ? stride / static_cast<int>(sizeof(float)) : size;
 }
 
+void compatTexCoordPointer(GLint size, GLenum, GLsizei stride, const GLvoid* pointer)
+{
+    state.texCoordArray = static_cast<const float*>(pointer);
+    state.texCoordArrayStride = stride ? stride / static_cast<int>(sizeof(float)) : size;
+}
+
+static void setClientState(GLenum array, bool on)
+{
+    if (array == GL_COLOR_ARRAY)
+        state.colourArrayOn = on;
+    if (array == GL_TEXTURE_COORD_ARRAY)
+        state.texCoordArrayOn = on;
+}
+
+void compatEnableClientState(GLenum array)
+{
+    setClientState(array, true);
+}
+
+void compatDisableClientState(GLenum array)
+{
+    setClientState(array, false);
+}
+
+// Array element index as a recorded vertex: the arrays that are on, the current attributes otherwise.
+static Vertex arrayVertex(unsigned index)
+{
+    Vertex v = state.current;
+    const float* p = state.vertexArray + index * state.vertexArrayStride;
+    std::copy(p, p + 3, v.position);
+    if (state.colourArrayOn) {
+        const float* c = state.colourArray + index * state.colourArrayStride;
+        for (int k = 0; k < 4; ++k)
+            v.colour[k] = k < state.colourArraySize ? clampUnit(c[k]) : 1.0f;
+    }
+    if (state.texCoordArrayOn) {
+        const float* t = state.texCoordArray + index * state.texCoordArrayStride;
+        std::copy(t, t + 2, v.texCoord);
+    }
+    return v;
+}
+
 void compatDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices)
 {
     // Array elements become one recorded batch; 32-bit indices need no extension that way.
@@ -379,14 +425,16 @@ void compatDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* i
         const unsigned index = type == GL_UNSIGNED_INT ? static_cast<const GLuint*>(indices)[i]
                              : type == GL_UNSIGNED_SHORT ? static_cast<const GLushort*>(indices)[i]
                                                          : static_cast<const GLubyte*>(indices)[i];
-        Vertex v = state.current;
-        const float* p = state.vertexArray + index * state.vertexArrayStride;
-        std::copy(p, p + 3, v.position);
-        const float* c = state.colourArray + index * state.colourArrayStride;
-        for (int k = 0; k < 4; ++k)
-            v.colour[k] = k < state.colourArraySize ? clampUnit(c[k]) : 1.0f;
-        vertices[static_cast<std::size_t>(i)] = v;
+        vertices[static_cast<std::size_t>(i)] = arrayVertex(index);
     }
+    sendBatch(mode, vertices);
+}
+
+void compatDrawArrays(GLenum mode, GLint first, GLsizei count)
+{
+    std::vector<Vertex> vertices(static_cast<std::size_t>(count));
+    for (GLsizei i = 0; i < count; ++i)
+        vertices[static_cast<std::size_t>(i)] = arrayVertex(static_cast<unsigned>(first + i));
     sendBatch(mode, vertices);
 }
 

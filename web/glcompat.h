@@ -34,7 +34,11 @@ void compatHint(GLenum target, GLenum mode);
 // the same treatment.
 void compatVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
 void compatColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
+void compatTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
+void compatEnableClientState(GLenum array);
+void compatDisableClientState(GLenum array);
 void compatDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid* indices);
+void compatDrawArrays(GLenum mode, GLint first, GLsizei count);
 
 // GLU: the camera and projection matrices, mipmapped textures and the textured sphere.
 void compatLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centerX, GLdouble centerY,
@@ -66,7 +70,11 @@ void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stac
 #define glHint compatHint
 #define glVertexPointer compatVertexPointer
 #define glColorPointer compatColorPointer
+#define glTexCoordPointer compatTexCoordPointer
+#define glEnableClientState compatEnableClientState
+#define glDisableClientState compatDisableClientState
 #define glDrawElements compatDrawElements
+#define glDrawArrays compatDrawArrays
 #define gluLookAt compatLookAt
 #define gluPerspective compatPerspective
 #define gluBuild2DMipmaps compatBuild2DMipmaps

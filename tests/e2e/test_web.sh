@@ -27,10 +27,11 @@ else
   exit
 fi
 
-# A card, the wormhole (polygons, wide lines, smooth points, the teddy) and the planet (the lit,
-# textured sphere), each played at 10 fps from the start of its entry in both programs.
+# A card, the wormhole (polygons, wide lines, smooth points, the teddy), the planet (the lit,
+# textured sphere) and the cloud figure (sprites drawn from arrays), each played at 10 fps from the
+# start of its entry in both programs.
 limit=2
-for request in "14000 14500" "84000 86000" "116000 118000"; do
+for request in "14000 14500" "84000 86000" "116000 118000" "172000 174000"; do
   set -- $request
   from=$1 at=$2
   (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 10 --from "$from" --at "$at" --out "$SCRATCH/native" >/dev/null 2>&1)
