@@ -30,8 +30,9 @@ void compatLineWidth(GLfloat width);
 void compatPointSize(GLfloat size);
 void compatHint(GLenum target, GLenum mode);
 
-// Client arrays: recorded, and drawn as a recorded batch, so that smooth points from arrays get
-// the same treatment.
+// Client arrays: recorded, with which of them are on, and drawn as a recorded batch, so that smooth
+// points from arrays get the same treatment and a draw without a colour array takes the current
+// colour.
 void compatVertexPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
 void compatColorPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
 void compatTexCoordPointer(GLint size, GLenum type, GLsizei stride, const GLvoid* pointer);
