@@ -7,6 +7,7 @@
 
 #include <vector>
 
+constexpr int SHOW_BPM = 120;  // the one tempo: the show's clock and the soundtrack's grid
 constexpr int BEATS_PER_BAR = 4;
 constexpr int SHOW_BARS = 245;  // the show ends at bar 245 (490 s at 120 BPM)
 

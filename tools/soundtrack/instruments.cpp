@@ -14,7 +14,7 @@
 namespace {
 
 constexpr int CONTROL_INTERVAL = 16;     // frames between filter-cutoff updates
-constexpr float STEP_SECONDS = 0.125f;   // one sixteenth note at 120 BPM
+constexpr float STEP_SECONDS = 60.f / (SHOW_BPM * STEPS_PER_BEAT);   // one sixteenth note
 constexpr float END_FADE_SECONDS = 0.005f;  // every note ends on a short fade, never a cut
 
 std::int64_t framesOf(float seconds)

@@ -1,13 +1,16 @@
 // score.h -- the music as data: notes on a grid of sixteenth-note steps, and the pattern helpers
 // the composition is written with.
 //
-// One step is a sixteenth note: 125 ms, 5512.5 frames at 44100 Hz and 120 BPM. Step 0 starts at
-// frame 0 of the file, which is show time 0; a bar is 16 steps, a beat 4.
+// One step is a sixteenth note: 125 ms, 5512.5 frames at 44100 Hz and the show's 120 BPM. Step 0
+// starts at frame 0 of the file, which is show time 0; a bar is 16 steps, a beat 4.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "dsp.h"
+#include "runningorder.h"
 
 constexpr int STEPS_PER_BEAT = 4;
 constexpr int STEPS_PER_BAR = 16;
@@ -16,7 +19,7 @@ constexpr int STEPS_PER_BAR = 16;
 // down keeps every onset within half a frame of the exact grid.
 inline std::int64_t stepToFrame(std::int64_t step)
 {
-    return step * 11025 / 2;
+    return step * SAMPLE_RATE * 60 / (SHOW_BPM * STEPS_PER_BEAT);
 }
 
 inline int barToStep(int bar) { return bar * STEPS_PER_BAR; }
