@@ -1,18 +1,23 @@
 // demo.h -- the application object: start-up, loading screen, timeline, main loop and shutdown.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <SDL/SDL.h>
 #include <SDL/SDL_mixer.h>
 
 #include "gl.h"
+#include "musicclock.h"
 #include "tempo.h"
 #include "timeline.h"
 
 // True when SDL, left to choose the video driver itself (requestedDriver, the SDL_VIDEODRIVER
 // value, is null or empty), took one that shows nothing on a screen: the off-screen or dummy driver.
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver);
+
+// The music's mixing buffer, in frames.
+constexpr int MIX_BUFFER_FRAMES = 4096;
 
 class Demo {
 public:
@@ -30,7 +35,9 @@ public:
     void run();  // plays the show until its end (490 s) or a quit request
 
     // The pieces of run(), for tools that drive the show with their own clock.
-    void startClockAndMusic(bool playMusic);  // show time 0 is now
+    // Show time 0 is now. With playMusic the music starts, and the Tempo reads the time run() holds
+    // for each frame; without it the Tempo keeps the tick source the caller set.
+    void startClockAndMusic(bool playMusic);
     bool advanceTimeline();     // makes the next entry current when due; false once the show is over
     void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen
     void drawFrame();           // clear, current scene, overlays (no buffer swap)
@@ -46,7 +53,7 @@ public:
     // the terminating entry. Public so that tests can build the show on an Unloaded demo.
     void buildTimeline();
 
-    Tempo* tempo;                        // 120 BPM, offset 0
+    Tempo* tempo;                        // SHOW_BPM, offset 0
     std::vector<TimelineEntry> timeline;  // in start order, ending with a null scene
     bool running;                        // cleared by a quit request
     int bar;                             // bar counter while the timeline is built
@@ -58,11 +65,19 @@ public:
     GLuint lineTexture;
     GLuint blobTexture;
     GLuint loadingTexture;
+    // Where the live show's clock comes from when the platform itself knows the music's heard
+    // position (the browser): ms of music heard, negative while nothing plays. Null: the audio
+    // device's reports, through musicClock.
+    double (*heardClock)();
+    std::unique_ptr<MusicClock> musicClock;  // the heard music, built by startClockAndMusic(true)
 
 private:
     void init();
     void drawOverlayLight(float g);  // glow blobs and wandering lines, added on; g: this frame's random value
     void drawOverlayShade(float g);  // letterbox mask and grain, multiplied in
+    void followMusic(int channel);   // musicClock follows the device playing channel, or the system clock
+    double heardMs(double nowMs);    // ms of music heard now, from heardClock or musicClock
+    void holdShowTime(double showMs);  // the Tempo reads showMs (at least 0) until the next call
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then

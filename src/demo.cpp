@@ -11,14 +11,14 @@
 Demo::Demo()
     : tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      current(-1), initialised(false)
+      heardClock(nullptr), current(-1), initialised(false)
 {
     try {
         init();
         initialised = true;
         running = true;
         bar = 0;
-        tempo = new Tempo(120, 0);
+        tempo = new Tempo(SHOW_BPM, 0);
         buildTimeline();
         letterboxTexture = loadTexture("letterbox.bmp");
         noiseTexture = loadTexture("noise.bmp");
@@ -37,9 +37,9 @@ Demo::Demo()
 }
 
 Demo::Demo(Unloaded)
-    : tempo(new Tempo(120, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
+    : tempo(new Tempo(SHOW_BPM, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      current(-1), initialised(false)
+      heardClock(nullptr), current(-1), initialised(false)
 {
 }
 
@@ -47,7 +47,7 @@ void Demo::init()
 {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
         THROW_EXCEPTION("SDL_Init failed");
-    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 4096) < 0)
+    if (Mix_OpenAudio(44100, AUDIO_S16LSB, 2, MIX_BUFFER_FRAMES) < 0)
         THROW_EXCEPTION("Mix_OpenAudio failed");
     // With no display SDL falls back to a driver that draws nowhere, and the show would play unseen
     // and end as a success; a driver the user named is their choice.
@@ -128,6 +128,7 @@ Demo::~Demo()
     for (TimelineEntry& entry : timeline)
         delete entry.scene;
     if (initialised) {
+        Mix_SetPostMix(nullptr, nullptr);  // before the clock it reports to goes
         Mix_FreeChunk(music);
         Mix_CloseAudio();
         SDL_Quit();

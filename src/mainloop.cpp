@@ -9,21 +9,26 @@
 void Demo::run()
 {
     startClockAndMusic(true);
+    FrameLead lead;
     while (running) {
+        // Each frame shows the music as it will be heard while the frame is on the screen.
+        const double readAt = monotonicMs();
+        const double showMs = lead.frameTime(heardMs(readAt));
+        holdShowTime(showMs);
         if (!advanceTimeline())
             return;
         handleEvents();
         drawFrame();
+        if (showMs < 0 && !heardClock) {
+            // The music is not heard yet: the loading screen stays up, and the frame, finished but
+            // not shown, teaches the lead how long frames take before the first one is seen.
+            glFinish();
+            lead.presented(readAt, monotonicMs());
+            continue;
+        }
         SDL_GL_SwapBuffers();
+        lead.presented(readAt, monotonicMs());
     }
-}
-
-void Demo::startClockAndMusic(bool playMusic)
-{
-    tempo->start();
-    if (playMusic)
-        Mix_PlayChannelTimed(-1, music, -1, -1);  // loops forever; a silent show still runs
-    current = -1;
 }
 
 bool Demo::advanceTimeline()

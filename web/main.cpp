@@ -41,8 +41,8 @@ EM_ASYNC_JS(void, waitForStartClick, (), {
     await new Promise(function(resolve) { Module.whenStarted(resolve); });
 });
 
-// The music's position as heard, in ms, from the page: 0 until the track plays.
-EM_JS(std::uint32_t, musicTicks, (), { return Module.musicPosition() >>> 0; });
+// The music's position as heard, in ms, from the page: negative until the track plays.
+EM_JS(double, musicHeardMs, (), { return Module.musicPosition(); });
 
 // Hands a finished frame (RGBA rows, bottom row first, as GL reads them) and the per-entry frame
 // times (ms of wall time, flattened with counts) to the page.
@@ -121,7 +121,7 @@ int main(int, char**)
         if (atMs >= 0) {
             playToFrame(*demo, atMs, std::max(1, requestedFps()), requestedFromMs());
         } else {
-            Tempo::setTickSource(musicTicks);
+            demo->heardClock = musicHeardMs;
             demo->run();
         }
         delete demo;

@@ -84,6 +84,7 @@ void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), doub
 void glPointSize(GLfloat size) { record("glPointSize", {size}); }
 void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
 void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
+void glFinish(void) { record("glFinish", {}); }
 void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }

@@ -1,0 +1,97 @@
+// musicclock.h -- the live show's clock: the music as the listener hears it, and each frame's time
+// as it will be when the frame reaches the screen.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+// Milliseconds on the system's monotonic clock, the time base of everything below.
+double monotonicMs();
+
+// The estimated time (ms) from the mixer handing a frame to the device to the listener hearing it.
+// `override`, the user's figure (a number of ms) where set, wins; otherwise what the named SDL audio
+// driver is known to add to a mixing buffer of bufferFrames at `rate` frames per second.
+double deviceLatencyMs(const char* driver, const char* override, int bufferFrames, int rate);
+
+// The position of the music reaching the listener, from what the audio thread reports: how many
+// frames the mixer handed to the device, and when. A delay-locked loop smooths the scheduling jitter
+// of those reports and learns the device's rate against the system clock, so a sound card whose
+// clock runs fast or slow is followed. What the main thread reads is slewed towards that estimate:
+// it advances with the system clock, never runs backwards and corrects itself by at most
+// MAX_SLEW of the time read to read, and never more than MAX_STEP_MS at once.
+//
+// Until the device first calls back the position waits at -latency (nothing heard yet). With no
+// device report for SILENCE_MS (a dummy driver, a channel that never played, a device that stalled),
+// the clock goes on with the system clock from where it stood, and follows the device again if it
+// resumes. All times are milliseconds on one monotonic system clock chosen by the caller.
+class MusicClock {
+public:
+    static constexpr double MAX_SLEW = 0.05;       // fraction of elapsed time a read may correct
+    static constexpr double MAX_STEP_MS = 2.0;     // most a single read may correct, ms
+    static constexpr double SILENCE_MS = 500.0;    // no report for this long: system clock
+
+    // framesPerSecond: the device's nominal rate; latencyMs: from handing a frame to the device to
+    // the listener hearing it.
+    MusicClock(double framesPerSecond, double latencyMs);
+
+    void start(double nowMs);            // the music starts now; its frame 0 is the next one handed over
+    void systemOnly(double nowMs);       // no device to follow: the system clock from now, as position 0
+
+    // Audio thread: the device took `frames` more frames of the music at nowMs.
+    void handed(std::uint64_t frames, double nowMs);
+
+    // Main thread: ms of music heard at nowMs; negative before its first frame is heard.
+    double read(double nowMs);
+
+    bool followingDevice();              // true while reads follow device reports
+    double latencyMs() const { return latency; }
+
+private:
+    double target(double nowMs) const;   // unslewed estimate from the loop; caller holds the lock
+
+    const double nominalMsPerFrame;      // ms per frame at the nominal rate
+    const double latency;                // ms from handing to hearing
+
+    std::mutex lock;                     // between the audio thread's reports and the reads
+    bool started;
+    bool forceSystem;                    // systemOnly(): never follow a device
+    std::uint64_t framesHanded;          // music frames handed to the device so far
+    bool locked;                         // the loop has had its first report
+    double loopTime;                     // ms: filtered time at which frame loopFrames was handed
+    std::uint64_t loopFrames;            // frames handed before the last report
+    double msPerFrame;                   // filtered ms per device frame
+    double lastReport;                   // ms of the last report
+
+    double startTime;                    // ms of start()
+    bool haveRead;
+    bool waiting;                        // the previous read was waiting for the device's first call
+    double lastReadTime;                 // ms of the previous read
+    double lastValue;                    // ms of music the previous read returned
+};
+
+// How far ahead of the clock a frame must be drawn. A frame reaches the screen some time after its
+// clock read and stays there until the next one replaces it; drawn for the middle of that stretch,
+// a cut lands on its beat give or take half a frame rather than up to a whole frame late. Both
+// times are learned from the last frames, smoothed and bounded. The time a frame is drawn for is the
+// clock plus this lead, never earlier than the frame before.
+class FrameLead {
+public:
+    static constexpr double MAX_LEAD_MS = 400.0;      // slower frames are not waited for
+    static constexpr double MAX_CHANGE_MS = 1.0;      // most the lead moves from one frame to the next
+    static constexpr double SMOOTHING = 0.1;          // weight of the newest frame
+
+    // The time (ms) to draw a frame for, given the clock read for it.
+    double frameTime(double clockMs);
+    // A frame whose clock was read at readMs reached the screen at screenMs (system ms).
+    void presented(double readMs, double screenMs);
+
+    double lead() const { return smoothed; }
+
+private:
+    bool learned = false;
+    double smoothed = 0.0;            // ms, the lead in use
+    bool drawnAny = false;
+    double lastFrameTime = 0.0;       // ms of show time of the previous frame
+    bool shownAny = false;
+    double lastScreen = 0.0;          // system ms the previous frame reached the screen
+};

@@ -1,0 +1,84 @@
+// showclock.cpp -- the live show's clock: the music started with the audio device's reports fed to
+// the music clock, and the show time held for each frame.
+#include <cstdlib>
+#include <cstring>
+
+#include "demo.h"
+
+namespace {
+
+// Show time (ms) that run() holds for the frame being drawn; what the Tempo reads during the show.
+std::uint32_t frameTicks = 0;
+
+std::uint32_t heldFrameTicks()
+{
+    return frameTicks;
+}
+
+// What the mixer's callback needs to report to the clock.
+struct DeviceFeed {
+    MusicClock* clock;
+    int bytesPerFrame;
+};
+DeviceFeed feed = {nullptr, 4};
+
+// Runs on the audio thread after the mixer filled the device's buffer: the whole buffer goes out now.
+void countHanded(void* userData, Uint8*, int bytes)
+{
+    const DeviceFeed* handed = static_cast<const DeviceFeed*>(userData);
+    handed->clock->handed(static_cast<std::uint64_t>(bytes / handed->bytesPerFrame), monotonicMs());
+}
+
+}  // namespace
+
+void Demo::holdShowTime(double showMs)
+{
+    frameTicks = showMs > 0 ? static_cast<std::uint32_t>(showMs) : 0;
+}
+
+void Demo::followMusic(int channel)
+{
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    char driver[32] = "";
+    SDL_AudioDriverName(driver, sizeof driver);
+    musicClock.reset(new MusicClock(rate > 0 ? rate : 44100,
+                                    deviceLatencyMs(driver, std::getenv("BEARINGS_AUDIO_LATENCY_MS"), MIX_BUFFER_FRAMES, rate)));
+    // Drivers that play to nowhere keep time by sleeping, not by a listener: the system clock is as good.
+    if (channel < 0 || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0) {
+        musicClock->systemOnly(monotonicMs());
+        return;
+    }
+    feed = DeviceFeed{musicClock.get(), channels * ((format & 0xff) / 8)};
+    musicClock->start(monotonicMs());
+    Mix_SetPostMix(countHanded, &feed);
+}
+
+double Demo::heardMs(double nowMs)
+{
+    if (heardClock)
+        return heardClock();
+    return musicClock->read(nowMs);
+}
+
+void Demo::startClockAndMusic(bool playMusic)
+{
+    current = -1;
+    if (!playMusic) {
+        tempo->start();
+        return;
+    }
+    frameTicks = 0;
+    Tempo::setTickSource(heldFrameTicks);
+    tempo->start();
+    if (heardClock) {
+        Mix_PlayChannelTimed(-1, music, -1, -1);
+        return;
+    }
+    // The channel starts at the head of the next buffer the mixer fills; counting from that buffer on,
+    // and no earlier, makes the count the music's own frames.
+    SDL_LockAudio();
+    followMusic(Mix_PlayChannelTimed(-1, music, -1, -1));  // loops forever; a silent show still runs
+    SDL_UnlockAudio();
+}

@@ -1,0 +1,185 @@
+// test_musicclock.cpp -- the live show's clock against a simulated sound device: it follows a device
+// clock that runs fast or slow, never steps or runs backwards, waits for the device's first call and
+// falls back to the system clock; and the frame lead learns how long frames take to reach the screen.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "musicclock.h"
+
+namespace {
+
+constexpr double RATE = 44100.0;       // nominal frames per second
+constexpr int BUFFER = 4096;            // frames per device call
+constexpr double LATENCY_MS = 62.0;
+
+// A device whose clock runs `ppm` off the system clock: it calls for buffer k when the one before
+// has drained, give or take a few ms of scheduling, and buffer k starts to be heard LATENCY_MS after
+// the moment it was due. Reads come every `frameMs` of system time, as a frame loop would make them.
+struct Device {
+    double ppm;
+    double startMs;
+    double msPerFrame() const { return 1000.0 / (RATE * (1.0 + ppm * 1e-6)); }
+    double dueMs(std::int64_t buffer) const { return startMs + 5.0 + buffer * BUFFER * msPerFrame(); }
+    // Music ms heard at system time nowMs: the music's own frames over its nominal rate.
+    double heardMs(double nowMs) const { return (nowMs - dueMs(0) - LATENCY_MS) / msPerFrame() * 1000.0 / RATE; }
+};
+
+struct Playback {
+    double worstError = 0;      // ms, |read - heard| after settling
+    double finalError = 0;      // ms, at the end
+    double worstStep = 0;       // ms, |change of read - change of system time| between reads
+    bool wentBack = false;
+};
+
+Playback play(const Device& device, double seconds, double frameMs, double settleMs)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(device.startMs);
+    unsigned jitter = 7;  // a small LCG of its own: scheduling delays, the same every run
+    std::int64_t next = 0;
+    double nextCall = device.dueMs(0);
+    Playback run;
+    double previousRead = 0, previousNow = 0;
+    bool first = true;
+    for (double now = device.startMs; now < device.startMs + seconds * 1000.0; now += frameMs) {
+        while (nextCall <= now) {
+            clock.handed(BUFFER, nextCall);
+            ++next;
+            jitter = jitter * 1103515245u + 12345u;
+            nextCall = device.dueMs(next) + 8.0 * (((jitter >> 16) & 0x7fff) / 32767.0 - 0.5);  // +-4 ms
+        }
+        const double value = clock.read(now);
+        if (!first && previousRead > -LATENCY_MS) {  // once the wait for the device is over
+            run.wentBack = run.wentBack || value < previousRead;
+            run.worstStep = std::max(run.worstStep, std::fabs((value - previousRead) - (now - previousNow)));
+        }
+        if (now - device.startMs > settleMs && device.heardMs(now) > 0)
+            run.worstError = std::max(run.worstError, std::fabs(value - device.heardMs(now)));
+        run.finalError = value - device.heardMs(now);
+        previousRead = value;
+        previousNow = now;
+        first = false;
+    }
+    return run;
+}
+
+}  // namespace
+
+TEST(MusicClock, FollowsADeviceClockHalfAPerMilleFastOrSlowThroughTheWholeShowWithoutASingleStep)
+{
+    for (double ppm : {500.0, -500.0, 0.0}) {
+        const Playback run = play(Device{ppm, 1000.0}, 490.0, 16.7, 10000.0);
+        EXPECT_LT(std::fabs(run.finalError), 5.0) << ppm << " ppm";
+        EXPECT_LT(run.worstError, 5.0) << ppm << " ppm";
+        EXPECT_LE(run.worstStep, MusicClock::MAX_STEP_MS + 1e-9) << ppm << " ppm";
+        EXPECT_FALSE(run.wentBack) << ppm << " ppm";
+    }
+}
+
+TEST(MusicClock, KeepsItsBoundsWhenFramesAreSlowAndUneven)
+{
+    // A software-rendered show under load: 130 ms frames, a device 500 ppm fast.
+    const Playback run = play(Device{500.0, 0.0}, 120.0, 130.0, 10000.0);
+    EXPECT_LT(run.worstError, 5.0);
+    EXPECT_LE(run.worstStep, MusicClock::MAX_STEP_MS + 1e-9);
+    EXPECT_FALSE(run.wentBack);
+}
+
+TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    EXPECT_DOUBLE_EQ(clock.read(10.0), -LATENCY_MS);
+    EXPECT_DOUBLE_EQ(clock.read(60.0), -LATENCY_MS);  // no call yet: nothing is on its way
+    EXPECT_FALSE(clock.followingDevice());
+    clock.handed(BUFFER, 80.0);
+    EXPECT_NEAR(clock.read(90.0), 10.0 - LATENCY_MS, 1e-6);
+    EXPECT_NEAR(clock.read(80.0 + LATENCY_MS + 40.0), 40.0, 1e-6);
+    EXPECT_TRUE(clock.followingDevice());
+}
+
+TEST(MusicClock, WithNoDeviceRunsOnTheSystemClockAndResumesFollowingWithoutAJump)
+{
+    // Never called back: it waits a while, then goes on with the system clock rather than freeze.
+    MusicClock silent(RATE, LATENCY_MS);
+    silent.start(0.0);
+    silent.read(0.0);
+    const double late = silent.read(MusicClock::SILENCE_MS + 100.0);
+    EXPECT_NEAR(silent.read(MusicClock::SILENCE_MS + 1100.0) - late, 1000.0, 1e-9);
+    EXPECT_FALSE(silent.followingDevice());
+
+    // A dummy driver or a channel that did not play: the system clock from 0, as plain as it gets.
+    MusicClock plain(RATE, LATENCY_MS);
+    plain.systemOnly(500.0);
+    plain.handed(BUFFER, 600.0);  // ignored
+    EXPECT_DOUBLE_EQ(plain.read(500.0), 0.0);
+    EXPECT_DOUBLE_EQ(plain.read(2500.0), 2000.0);
+
+    // A device that stalls for two seconds and comes back 300 ms behind: reads carry on, then slew.
+    MusicClock stall(RATE, LATENCY_MS);
+    stall.start(0.0);
+    double now = 0, last = stall.read(0.0), handedMs = 0;
+    const double bufferMs = BUFFER * 1000.0 / RATE;
+    for (; now < 20000.0; now += 20.0) {
+        const bool stalled = now > 5000.0 && now < 7000.0;
+        while (!stalled && handedMs <= now) {
+            stall.handed(BUFFER, handedMs + (now > 7000.0 ? 300.0 : 0.0));
+            handedMs += bufferMs;
+        }
+        if (stalled)
+            handedMs = now;
+        const double value = stall.read(now);
+        ASSERT_GE(value, last);
+        if (last > -LATENCY_MS) {
+            ASSERT_LE(std::fabs(value - last - 20.0), MusicClock::MAX_STEP_MS + 1e-9) << "at " << now;
+        }
+        last = value;
+    }
+}
+
+TEST(MusicClock, LatencyComesFromTheUserThenFromWhatTheDriverIsKnownToAdd)
+{
+    EXPECT_DOUBLE_EQ(deviceLatencyMs("pulseaudio", "150", 4096, 44100), 150.0);  // e.g. wireless headphones
+    EXPECT_NEAR(deviceLatencyMs("pulseaudio", nullptr, 4096, 44100), 61.9, 0.1);
+    EXPECT_NEAR(deviceLatencyMs("alsa", "", 4096, 44100), 92.9, 0.1);
+    for (const char* nonsense : {"fast", "-5", "12ms", "99999"})
+        EXPECT_NEAR(deviceLatencyMs("alsa", nonsense, 4096, 44100), 92.9, 0.1) << nonsense;
+}
+
+TEST(FrameLead, LearnsTheTimeToTheScreenPlusHalfAFrameOnScreenAndMovesSlowly)
+{
+    FrameLead lead;
+    EXPECT_DOUBLE_EQ(lead.frameTime(1000.0), 1000.0);  // nothing learned yet
+    // Frames drawn back to back, 40 ms from clock read to screen: drawn 60 ms ahead of the clock.
+    double now = 0;
+    for (int i = 0; i < 200; ++i) {
+        lead.frameTime(now);
+        lead.presented(now, now + 40.0);
+        now += 40.0;
+    }
+    EXPECT_NEAR(lead.lead(), 60.0, 0.5);
+    EXPECT_NEAR(lead.frameTime(now), now + lead.lead(), 1e-9);
+
+    // Frames suddenly four times slower: the lead follows, a millisecond a frame at most.
+    double before = lead.lead();
+    for (int i = 0; i < 100; ++i) {
+        lead.presented(now, now + 160.0);
+        now += 160.0;
+        EXPECT_LE(lead.lead() - before, FrameLead::MAX_CHANGE_MS + 1e-9);
+        before = lead.lead();
+    }
+    EXPECT_NEAR(lead.lead(), 160.0, 1e-6);  // still on its way to 240
+}
+
+TEST(FrameLead, IsBoundedAndNeverDrawsAFrameEarlierThanTheOneBefore)
+{
+    FrameLead lead;
+    lead.presented(0.0, 5000.0);  // a five-second stall is not a frame time to plan for
+    EXPECT_DOUBLE_EQ(lead.lead(), FrameLead::MAX_LEAD_MS);
+    const double first = lead.frameTime(1000.0);
+    for (int i = 0; i < 50; ++i)
+        lead.presented(6000.0 + i * 10.0, 6000.0 + i * 10.0 + 1.0);
+    EXPECT_GE(lead.frameTime(1001.0), first);  // the lead shrank, the picture does not go back
+}
