@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
   ffmpeg
+  pulseaudio libpulse-dev python3-numpy
   clang libclang-rt-14-dev
   emscripten chromium
 )

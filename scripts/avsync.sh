@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# avsync.sh -- picture against sound as a viewer gets them: the real program under Xvfb playing to a
+# PulseAudio null sink, the sink recorded with timestamps, every buffer swap stamped by a preloaded
+# wrapper; prints per cut when it was heard and seen, the offset, their mean and spread, and the drift.
+#
+# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--max-mean MS] [--max-cut MS] [--keep DIR] [BUILD_DIR]
+#   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
+#   --busy N      run N busy processes alongside (a loaded machine)
+#   --calibrate   measure the calibration source instead: a flash and a click issued together
+#   --max-mean, --max-cut   bounds (ms) on the mean offset and on every cut; exit 1 beyond them
+# Skips (exit 77, with a line saying why) where Xvfb, PulseAudio, numpy or the harness are missing.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+seconds=82 busy=0 calibrate=0 keep="" bounds=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --seconds) seconds=$2; shift 2 ;;
+    --busy) busy=$2; shift 2 ;;
+    --calibrate) calibrate=1; shift ;;
+    --max-mean|--max-cut) bounds+=("$1" "$2"); shift 2 ;;
+    --keep) keep=$2; shift 2 ;;
+    -*) echo "avsync: unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+build=$(cd "${1:-build}" && pwd)
+show="$build/show" harness="$build/avsync"
+
+skip() { echo "avsync: skipped: $*"; exit 77; }
+command -v Xvfb >/dev/null || skip "Xvfb is not installed"
+command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
+command -v ffmpeg >/dev/null || skip "ffmpeg is not installed"
+/usr/bin/python3 -c 'import numpy' 2>/dev/null || skip "python3-numpy is not installed"
+[ -x "$harness/bearings-avsync-recorder" ] || skip "the harness was not built (libpulse-dev missing at configure time)"
+
+work=$(mktemp -d /tmp/bearings-avsync-XXXXXX)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  wait 2>/dev/null
+  if [ -n "$keep" ]; then mkdir -p "$keep" && cp "$work"/*.txt "$work"/*.log "$work"/rec.* "$keep"/ 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A sound server of our own, private to this run: a null sink as the only device.
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --disallow-module-loading=no \
+  --load="module-null-sink sink_name=avsync rate=44100" --load="module-native-protocol-unix" \
+  >"$work/pulse.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break; sleep 0.1; done
+[ -S "$XDG_RUNTIME_DIR/pulse/native" ] || skip "pulseaudio did not start: $(tail -1 "$work/pulse.log")"
+export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
+
+for n in $(seq 150 199); do
+  if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+export DISPLAY=$display
+
+"$harness/bearings-avsync-recorder" avsync.monitor "$work/rec.raw" "$work/rec.times" 2>"$work/recorder.log" &
+pids+=($!)
+for _ in $(seq 1 "$busy"); do
+  (while :; do :; done) &
+  pids+=($!)
+done
+
+unset SDL_AUDIODRIVER SDL_VIDEODRIVER
+if [ "$calibrate" -eq 1 ]; then
+  program=("$harness/bearings-avsync-calibrate" "$seconds")
+else
+  program=(./bearings)
+fi
+(cd "$show" && AVSYNC_FRAMES="$work/frames.txt" LD_PRELOAD="$harness/libbearings-avsync-swapstamp.so" \
+  exec "${program[@]}") >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=("$program_pid")
+
+# Play on until the music has sounded for the requested time (counted from the first loud read).
+started=""
+for _ in $(seq 1 $(( (seconds + 120) * 5 ))); do
+  kill -0 "$program_pid" 2>/dev/null || break
+  if [ -z "$started" ] && [ -s "$work/rec.raw" ] && tail -c 17640 "$work/rec.raw" | /usr/bin/python3 -c '
+import sys, numpy as np
+a = np.frombuffer(sys.stdin.buffer.read(), dtype=np.int16)
+sys.exit(0 if len(a) and np.abs(a).max() > 64 else 1)'; then
+    started=$(date +%s)
+  fi
+  if [ -n "$started" ] && [ $(( $(date +%s) - started )) -ge "$seconds" ]; then break; fi
+  sleep 0.2
+done
+kill "$program_pid" 2>/dev/null
+for pid in "${pids[@]:2}"; do kill "$pid" 2>/dev/null; done
+sleep 0.3
+[ -n "$started" ] || { cat "$work/program.log"; echo "avsync: no sound reached the sink"; exit 1; }
+
+echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s"
+ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.raw"
+cuts="0,14000,28000,36000,76000"
+extra=()
+[ "$calibrate" -eq 1 ] && extra=(--clicks)
+/usr/bin/python3 tools/avsync/analyse.py "$work" "$work/music.raw" "$cuts" "${extra[@]}" "${bounds[@]}"
