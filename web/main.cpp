@@ -22,6 +22,7 @@ const int FRAME_WIDTH = 1024;   // pixels, the show's video mode
 const int FRAME_HEIGHT = 768;
 
 std::uint32_t virtualNow = 0;  // ms; the show clock in frame mode
+const Demo* liveDemo = nullptr;  // the show playing to the viewer, for the page's record of frames
 
 std::uint32_t virtualTicks()
 {
@@ -51,6 +52,13 @@ EM_JS(void, reportFrame, (const unsigned char* rgba, int width, int height, int 
 });
 EM_JS(void, reportFrameTime, (int entry, double ms), { Module.onFrameTime(entry, ms); });
 EM_JS(void, reportEnd, (int status, const char* message), { Module.onEnd(status, UTF8ToString(message)); });
+
+// The show time (ms) the frame being presented was drawn for; -1 outside the show. The page pairs it
+// with the music heard as the frame reaches the screen.
+extern "C" EMSCRIPTEN_KEEPALIVE int bearingsShowMs()
+{
+    return liveDemo ? liveDemo->tempo->elapsed() : -1;
+}
 
 namespace {
 
@@ -122,7 +130,9 @@ int main(int, char**)
             playToFrame(*demo, atMs, std::max(1, requestedFps()), requestedFromMs());
         } else {
             demo->heardClock = musicHeardMs;
+            liveDemo = demo;
             demo->run();
+            liveDemo = nullptr;
         }
         delete demo;
     } catch (Exception e) {
