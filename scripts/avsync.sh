@@ -3,21 +3,25 @@
 # PulseAudio null sink, the sink recorded with timestamps, every buffer swap stamped by a preloaded
 # wrapper; prints per cut when it was heard and seen, the offset, their mean and spread, and the drift.
 #
-# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--max-mean MS] [--max-cut MS] [--keep DIR] [BUILD_DIR]
+# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--program FILE] [--max-mean MS] [--max-cut MS]
+#                          [--keep DIR] [BUILD_DIR]
 #   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
 #   --busy N      run N busy processes alongside (a loaded machine)
 #   --calibrate   measure the calibration source instead: a flash and a click issued together
+#   --program F   play this build of the program instead (another version, for a before and after)
+#   --keep DIR    keep the recording, the frame stamps and the logs there
 #   --max-mean, --max-cut   bounds (ms) on the mean offset and on every cut; exit 1 beyond them
 # Skips (exit 77, with a line saying why) where Xvfb, PulseAudio, numpy or the harness are missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=82 busy=0 calibrate=0 keep="" bounds=()
+seconds=82 busy=0 calibrate=0 keep="" program_file="" bounds=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=$2; shift 2 ;;
     --busy) busy=$2; shift 2 ;;
     --calibrate) calibrate=1; shift ;;
+    --program) program_file=$(realpath "$2"); shift 2 ;;
     --max-mean|--max-cut) bounds+=("$1" "$2"); shift 2 ;;
     --keep) keep=$2; shift 2 ;;
     -*) echo "avsync: unknown option $1" >&2; exit 2 ;;
@@ -74,7 +78,7 @@ unset SDL_AUDIODRIVER SDL_VIDEODRIVER
 if [ "$calibrate" -eq 1 ]; then
   program=("$harness/bearings-avsync-calibrate" "$seconds")
 else
-  program=(./bearings)
+  program=("${program_file:-./bearings}")
 fi
 (cd "$show" && AVSYNC_FRAMES="$work/frames.txt" LD_PRELOAD="$harness/libbearings-avsync-swapstamp.so" \
   exec "${program[@]}") >"$work/program.log" 2>&1 &
@@ -102,6 +106,21 @@ sleep 0.3
 echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s"
 ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.raw"
 cuts="0,14000,28000,36000,76000"
-extra=()
-[ "$calibrate" -eq 1 ] && extra=(--clicks)
+extra=(--refs "$work/refs")
+if [ "$calibrate" -eq 1 ]; then
+  extra=(--clicks)
+else
+  # What each cut looks like just before and just after, from the capture tool, to tell them apart.
+  for cut in ${cuts//,/ }; do
+    at=(--at $((cut + 100)))
+    [ "$cut" -gt 0 ] && at=(--at $((cut - 100)) "${at[@]}")
+    (cd "$show" && env -u DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy ./bearings-capture --fps 10 \
+      --from $((cut > 0 ? cut - 100 : 0)) "${at[@]}" --out "$work/refs" >/dev/null 2>&1)
+    for side in before after; do
+      ms=$([ $side = before ] && echo $((cut - 100)) || echo $((cut + 100)))
+      [ -f "$work/refs/frame-$(printf %06d $ms).png" ] && ffmpeg -v error -y -i "$work/refs/frame-$(printf %06d $ms).png" \
+        -f rawvideo -pix_fmt rgb24 "$work/refs/ref-$side-$cut.rgb"
+    done
+  done
+fi
 /usr/bin/python3 tools/avsync/analyse.py "$work" "$work/music.raw" "$cuts" "${extra[@]}" "${bounds[@]}"

@@ -8,24 +8,24 @@
 
 void Demo::run()
 {
-    startClockAndMusic(true);
     FrameLead lead;
+    drawUnseenOpening(lead);
+    startClockAndMusic(true);
     while (running) {
         // Each frame shows the music as it will be heard while the frame is on the screen.
         const double readAt = monotonicMs();
         const double showMs = lead.frameTime(heardMs(readAt));
+        if (showMs < 0) {
+            // The music is not heard yet: the loading screen stays up until the first frame is due.
+            handleEvents();
+            SDL_Delay(1);
+            continue;
+        }
         holdShowTime(showMs);
         if (!advanceTimeline())
             return;
         handleEvents();
         drawFrame();
-        if (showMs < 0 && !heardClock) {
-            // The music is not heard yet: the loading screen stays up, and the frame, finished but
-            // not shown, teaches the lead how long frames take before the first one is seen.
-            glFinish();
-            lead.presented(readAt, monotonicMs());
-            continue;
-        }
         SDL_GL_SwapBuffers();
         lead.presented(readAt, monotonicMs());
     }

@@ -77,7 +77,7 @@ private:
 class FrameLead {
 public:
     static constexpr double MAX_LEAD_MS = 400.0;      // slower frames are not waited for
-    static constexpr double MAX_CHANGE_MS = 1.0;      // most the lead moves from one frame to the next
+    static constexpr double MAX_CHANGE_MS = 2.0;      // most the lead moves from one frame to the next
     static constexpr double SMOOTHING = 0.1;          // weight of the newest frame
 
     // The time (ms) to draw a frame for, given the clock read for it.

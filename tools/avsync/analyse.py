@@ -3,10 +3,12 @@
 
 Reads what one run left in a folder: the recorder's raw sound and capture times, the swap stamper's
 frame times and picture signatures. Heard times come from matching the recording against the music
-itself (or, for the calibration source, from its clicks); seen times are the swaps at which the
-picture changes most near each cut. Offset = heard - seen, in ms: positive when the picture is early.
+itself (or, for the calibration source, from its clicks). A cut is seen at the first swap whose
+picture is nearer the capture tool's frame just after the cut than the one just before it (frames
+named ref-before-MS.rgb and ref-after-MS.rgb, raw RGB, top row first); the first cut's "before" is
+the loading screen. Offset = heard - seen, in ms: positive when the picture is early.
 
-usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS]
+usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--refs DIR] [--clicks] [--max-mean MS --max-cut MS]
 Prints a table and a summary line; with the bounds, exits 1 when they are not met.
 """
 import argparse
@@ -81,7 +83,21 @@ def click_heard(recording, to_time):
     return np.array(onsets)
 
 
-def seen(frame_times, signatures, around, reach=1.0):
+ROWS, STRETCHES = 12, 16  # the swap stamper's grid
+
+
+def signature(rgb_file, width=1024, height=768):
+    """The swap stamper's signature of a raw RGB frame (top row first)."""
+    image = np.fromfile(rgb_file, dtype=np.uint8).reshape(height, width, 3).astype(np.float32)
+    levels = []
+    for r in range(ROWS):
+        row = image[height - 1 - height * (2 * r + 1) // (2 * ROWS)].mean(axis=1)
+        for s in range(STRETCHES):
+            levels.append(row[width * s // STRETCHES: width * (s + 1) // STRETCHES].mean())
+    return np.array(levels)
+
+
+def seen_by_change(frame_times, signatures, around, reach):
     """System time of the swap, within `reach` s of `around`, at which the picture changes most."""
     change = np.abs(np.diff(signatures, axis=0)).mean(axis=1)
     candidates = np.nonzero(np.abs(frame_times[1:] - around) <= reach)[0]
@@ -91,12 +107,26 @@ def seen(frame_times, signatures, around, reach=1.0):
     return frame_times[best + 1], frame_times[best + 1] - frame_times[best]
 
 
+def seen_by_reference(frame_times, signatures, around, before, after, reach=1.5):
+    """System time of the first swap near `around` from which on the picture is the cut's "after"."""
+    window = np.nonzero(np.abs(frame_times - around) <= reach)[0]
+    if len(window) < 2:
+        return None, None
+    later = np.abs(signatures[window] - after).mean(axis=1) < np.abs(signatures[window] - before).mean(axis=1)
+    for k in range(1, len(window)):
+        if later[k:].all() and not later[k - 1]:
+            i = window[k]
+            return frame_times[i], frame_times[i] - frame_times[i - 1]
+    return None, None
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("run")
     parser.add_argument("music")
     parser.add_argument("cuts", help="comma-separated show times (ms) of the cuts")
     parser.add_argument("--clicks", action="store_true", help="the calibration source: clicks and flashes")
+    parser.add_argument("--refs", help="folder of the capture tool's frames either side of each cut")
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
     args = parser.parse_args()
@@ -107,7 +137,7 @@ def main():
     rows = []
     if args.clicks:
         for heard in click_heard(recording, to_time):
-            shown, interval = seen(frame_times, signatures, heard, 0.3)
+            shown, interval = seen_by_change(frame_times, signatures, heard, 0.3)
             if shown is not None:
                 rows.append(("click", heard, shown, interval))
         drift_ms = float("nan")
@@ -126,8 +156,12 @@ def main():
                 heard = intercept  # the first match lies a second in; the line reaches back to the start
             if np.isnan(heard):
                 continue
-            shown, interval = seen(frame_times, signatures, heard)
-            if shown is not None:
+            after = signature(f"{args.refs}/ref-after-{cut}.rgb")
+            before = signatures[0] if cut == 0 else signature(f"{args.refs}/ref-before-{cut}.rgb")
+            shown, interval = seen_by_reference(frame_times, signatures, heard, before, after)
+            if shown is None:
+                print(f"{cut / 1000:>6.0f} s: not seen clearly (picture between its neighbours)")
+            else:
                 rows.append((f"{cut / 1000:.0f} s", heard, shown, interval))
 
     print(f"{'cut':>8} {'heard s':>12} {'seen s':>12} {'offset ms':>10} {'frame ms':>9}")
@@ -141,6 +175,10 @@ def main():
     offsets = np.array(offsets)
     print(f"cuts {len(offsets)}: mean {offsets.mean():+.1f} ms, sd {offsets.std():.1f} ms, "
           f"range {offsets.min():+.1f} .. {offsets.max():+.1f} ms")
+    if not args.clicks and len(offsets) > 2:
+        times = np.array([heard for _, heard, _, _ in rows])
+        trend = np.polyfit(times - times[0], offsets, 1)[0] * (times[-1] - times[0])
+        print(f"offsets drift by {trend:+.1f} ms over {times[-1] - times[0]:.0f} s (line through the cuts)")
     if not args.clicks:
         print(f"music against the system clock: {(slope - 1) * 1e6:+.0f} ppm over {span:.0f} s "
               f"({drift_ms:+.1f} ms), match residual sd {residual.std() * 1000:.1f} ms; "

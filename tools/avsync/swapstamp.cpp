@@ -3,7 +3,7 @@
 // program itself carries no measuring code.
 //
 // One line per swap to the file named by AVSYNC_FRAMES: seconds, then the mean level (0..255) of
-// eight stretches of each of six rows across the picture.
+// sixteen stretches of each of twelve rows across the picture, bottom row first.
 #include <dlfcn.h>
 #include <time.h>
 
@@ -13,8 +13,8 @@
 #include <GL/gl.h>
 
 namespace {
-constexpr int ROWS = 6;
-constexpr int STRETCHES = 8;
+constexpr int ROWS = 12;
+constexpr int STRETCHES = 16;
 constexpr int MAX_WIDTH = 8192;  // pixels
 
 FILE* out = nullptr;
