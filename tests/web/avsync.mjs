@@ -24,9 +24,9 @@ try {
   const offsets = [];
   for (const cut of cuts) {
     const index = shown.findIndex(([showMs]) => showMs >= cut);
-    if (index < 1) continue;
+    if (index < 0) continue;
     const [showMs, musicMs, presentedAt] = shown[index];
-    const interval = presentedAt - shown[index - 1][2];
+    const interval = index > 0 ? presentedAt - shown[index - 1][2] : NaN;
     // The music runs at one ms a ms: it was heard at the cut (musicMs - cut) ms before this frame showed.
     const offset = cut - musicMs;
     offsets.push(offset);
