@@ -78,7 +78,8 @@ private:
     void followMusic(int channel);   // musicClock follows the device playing channel, or the system clock
     double heardMs(double nowMs);    // ms of music heard now, from heardClock or musicClock
     void holdShowTime(double showMs);  // the Tempo reads showMs (at least 0) until the next call
-    void drawUnseenOpening(FrameLead& lead);  // the opening frame drawn, not shown, before the music
+    double drawUnseenOpening(FrameLead& lead);  // the opening drawn unseen, before the music; ms a swap takes
+    void showOpeningWhenHeard(double swapMs);   // the first frame, swapped in as the music is first heard
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then

@@ -106,21 +106,6 @@ sleep 0.3
 echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s"
 ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.raw"
 cuts="0,14000,28000,36000,76000"
-extra=(--refs "$work/refs")
-if [ "$calibrate" -eq 1 ]; then
-  extra=(--clicks)
-else
-  # What each cut looks like just before and just after, from the capture tool, to tell them apart.
-  for cut in ${cuts//,/ }; do
-    at=(--at $((cut + 100)))
-    [ "$cut" -gt 0 ] && at=(--at $((cut - 100)) "${at[@]}")
-    (cd "$show" && env -u DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy ./bearings-capture --fps 10 \
-      --from $((cut > 0 ? cut - 100 : 0)) "${at[@]}" --out "$work/refs" >/dev/null 2>&1)
-    for side in before after; do
-      ms=$([ $side = before ] && echo $((cut - 100)) || echo $((cut + 100)))
-      [ -f "$work/refs/frame-$(printf %06d $ms).png" ] && ffmpeg -v error -y -i "$work/refs/frame-$(printf %06d $ms).png" \
-        -f rawvideo -pix_fmt rgb24 "$work/refs/ref-$side-$cut.rgb"
-    done
-  done
-fi
+extra=()
+[ "$calibrate" -eq 1 ] && extra=(--clicks)
 /usr/bin/python3 tools/avsync/analyse.py "$work" "$work/music.raw" "$cuts" "${extra[@]}" "${bounds[@]}"

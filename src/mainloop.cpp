@@ -9,19 +9,13 @@
 void Demo::run()
 {
     FrameLead lead;
-    drawUnseenOpening(lead);
+    const double swapMs = drawUnseenOpening(lead);
     startClockAndMusic(true);
+    showOpeningWhenHeard(swapMs);
     while (running) {
         // Each frame shows the music as it will be heard while the frame is on the screen.
         const double readAt = monotonicMs();
-        const double showMs = lead.frameTime(heardMs(readAt));
-        if (showMs < 0) {
-            // The music is not heard yet: the loading screen stays up until the first frame is due.
-            handleEvents();
-            SDL_Delay(1);
-            continue;
-        }
-        holdShowTime(showMs);
+        holdShowTime(lead.frameTime(heardMs(readAt)));
         if (!advanceTimeline())
             return;
         handleEvents();

@@ -62,10 +62,12 @@ double Demo::heardMs(double nowMs)
     return musicClock->read(nowMs);
 }
 
-void Demo::drawUnseenOpening(FrameLead& lead)
+double Demo::drawUnseenOpening(FrameLead& lead)
 {
-    // The first use of every texture and state costs far more than a frame; the second frame is
-    // what the lead starts from, so that the first frame seen comes on the music's first beat.
+    // The first use of every texture, state and buffer swap costs far more than a frame; the second
+    // frame is what the lead starts from. The loading screen is drawn again over each, so the viewer
+    // sees nothing change.
+    double swapMs = 0;
     for (int i = 0; i < 2; ++i) {
         holdShowTime(0);
         Tempo::setTickSource(heldFrameTicks);
@@ -74,9 +76,28 @@ void Demo::drawUnseenOpening(FrameLead& lead)
         advanceTimeline();
         drawFrame();
         glFinish();
+        const double drawn = monotonicMs();
+        drawLoadingScreen();
+        swapMs = monotonicMs() - drawn;
         if (i == 1)
-            lead.presented(readAt, monotonicMs());
+            lead.presented(readAt, drawn + swapMs);
     }
+    return swapMs;
+}
+
+void Demo::showOpeningWhenHeard(double swapMs)
+{
+    // Drawn while the music is on its way and swapped in as its first note is heard: whatever a frame
+    // costs, the show starts on the beat. Until then the loading screen stays up.
+    holdShowTime(0);
+    advanceTimeline();
+    drawFrame();
+    glFinish();
+    while (running && heardMs(monotonicMs()) < -swapMs) {
+        handleEvents();
+        SDL_Delay(1);
+    }
+    SDL_GL_SwapBuffers();
 }
 
 void Demo::startClockAndMusic(bool playMusic)

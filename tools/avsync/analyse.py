@@ -3,12 +3,11 @@
 
 Reads what one run left in a folder: the recorder's raw sound and capture times, the swap stamper's
 frame times and picture signatures. Heard times come from matching the recording against the music
-itself (or, for the calibration source, from its clicks). A cut is seen at the first swap whose
-picture is nearer the capture tool's frame just after the cut than the one just before it (frames
-named ref-before-MS.rgb and ref-after-MS.rgb, raw RGB, top row first); the first cut's "before" is
-the loading screen. Offset = heard - seen, in ms: positive when the picture is early.
+itself (or, for the calibration source, from its clicks). A cut is seen at the first swap from which
+on the picture is nearer what was shown well after the cut was heard than what was shown well
+before it. Offset = heard - seen, in ms: positive when the picture is early.
 
-usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--refs DIR] [--clicks] [--max-mean MS --max-cut MS]
+usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS]
 Prints a table and a summary line; with the bounds, exits 1 when they are not met.
 """
 import argparse
@@ -83,20 +82,6 @@ def click_heard(recording, to_time):
     return np.array(onsets)
 
 
-ROWS, STRETCHES = 12, 16  # the swap stamper's grid
-
-
-def signature(rgb_file, width=1024, height=768):
-    """The swap stamper's signature of a raw RGB frame (top row first)."""
-    image = np.fromfile(rgb_file, dtype=np.uint8).reshape(height, width, 3).astype(np.float32)
-    levels = []
-    for r in range(ROWS):
-        row = image[height - 1 - height * (2 * r + 1) // (2 * ROWS)].mean(axis=1)
-        for s in range(STRETCHES):
-            levels.append(row[width * s // STRETCHES: width * (s + 1) // STRETCHES].mean())
-    return np.array(levels)
-
-
 def seen_by_change(frame_times, signatures, around, reach):
     """System time of the swap, within `reach` s of `around`, at which the picture changes most."""
     change = np.abs(np.diff(signatures, axis=0)).mean(axis=1)
@@ -107,8 +92,11 @@ def seen_by_change(frame_times, signatures, around, reach):
     return frame_times[best + 1], frame_times[best + 1] - frame_times[best]
 
 
-def seen_by_reference(frame_times, signatures, around, before, after, reach=1.5):
-    """System time of the first swap near `around` from which on the picture is the cut's "after"."""
+def seen_by_neighbours(frame_times, signatures, around, apart=0.8, reach=0.7):
+    """System time of the first swap near `around` from which on the picture is more like the one
+    shown `apart` s after `around` than the one shown `apart` s before it."""
+    before = signatures[max(0, np.searchsorted(frame_times, around - apart) - 1)]
+    after = signatures[min(len(frame_times) - 1, np.searchsorted(frame_times, around + apart))]
     window = np.nonzero(np.abs(frame_times - around) <= reach)[0]
     if len(window) < 2:
         return None, None
@@ -126,7 +114,6 @@ def main():
     parser.add_argument("music")
     parser.add_argument("cuts", help="comma-separated show times (ms) of the cuts")
     parser.add_argument("--clicks", action="store_true", help="the calibration source: clicks and flashes")
-    parser.add_argument("--refs", help="folder of the capture tool's frames either side of each cut")
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
     args = parser.parse_args()
@@ -156,9 +143,7 @@ def main():
                 heard = intercept  # the first match lies a second in; the line reaches back to the start
             if np.isnan(heard):
                 continue
-            after = signature(f"{args.refs}/ref-after-{cut}.rgb")
-            before = signatures[0] if cut == 0 else signature(f"{args.refs}/ref-before-{cut}.rgb")
-            shown, interval = seen_by_reference(frame_times, signatures, heard, before, after)
+            shown, interval = seen_by_neighbours(frame_times, signatures, heard)
             if shown is None:
                 print(f"{cut / 1000:>6.0f} s: not seen clearly (picture between its neighbours)")
             else:
