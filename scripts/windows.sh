@@ -191,6 +191,6 @@ check_imports "$release" || exit 1
 for f in "$assets"/*.png "$assets"/*.bmp "$assets"/*.obj "$assets"/music.ogg; do cp "$f" "$release/"; done
 cp "$deps"/licences/*.txt "$release/licences/"
 cp /usr/share/doc/mingw-w64-common/copyright "$release/licences/mingw-w64-runtime.txt"
-cp "$root/windows/README.txt" "$release/README.txt"
+sed "s/\$/\r/" "$root/windows/README.txt" >"$release/README.txt"  # Windows line ends
 (cd "$out" && zip -qr -X bearings-win64.zip bearings)
 echo "windows.sh: built $out/bearings-win64.zip ($(du -k "$out/bearings-win64.zip" | cut -f1) KB) in $(( $(date +%s) - began )) s"
