@@ -6,20 +6,54 @@
 # The libraries are built from Debian's source archive (apt-get source, through a private apt
 # configuration: the system's own sources are not touched) with Debian's mingw-w64 cross-compiler,
 # once; later runs find them in build-windows/deps/ and take seconds. scripts/setup.sh installs the
-# cross-compiler and Wine. --deps-only stops after the libraries.
+# cross-compiler and Wine. --deps-only stops after the libraries; --check DIR only checks the
+# imports of the programs and DLLs in a release folder.
 set -euo pipefail
+shopt -s nullglob
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${BEARINGS_WINDOWS_DIR:-$root/build-windows}
 native=${BEARINGS_NATIVE_DIR:-$root/build}
 host=x86_64-w64-mingw32
 deps_only=0
+check_dir=
 case "${1:-}" in
   --deps-only) deps_only=1 ;;
-  -h|--help) sed -n '2,9p' "$0"; exit 0 ;;
+  --check) [ $# -ge 2 ] || { echo "windows.sh: --check needs a folder" >&2; exit 2; }; check_dir=$2 ;;
+  -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
   "") ;;
   *) echo "windows.sh: unknown option '$1'" >&2; exit 2 ;;
 esac
+
+# Libraries every Windows installation has; anything else a program imports must be in the zip.
+system_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll imm32.dll winmm.dll msvcrt.dll opengl32.dll glu32.dll "
+
+imports() {  # the DLLs a PE file names in its import table, lower case
+  $host-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'
+}
+
+# Checks a release folder: every import is a system library or a DLL in the folder, and every DLL
+# in the folder is imported by something there.
+check_imports() {
+  local dir=$1 file dll ok=0 used=" "
+  for file in "$dir"/*.exe "$dir"/*.dll; do
+    for dll in $(imports "$file"); do
+      used+="$dll "
+      case "$system_dlls" in *" $dll "*) continue ;; esac
+      ls "$dir" | tr 'A-Z' 'a-z' | grep -qx "$dll" || { echo "windows.sh: $(basename "$file") imports $dll, which is missing" >&2; ok=1; }
+    done
+  done
+  for file in "$dir"/*.dll; do
+    dll=$(basename "$file" | tr 'A-Z' 'a-z')
+    case "$used" in *" $dll "*) ;; *) echo "windows.sh: $dll is imported by nothing" >&2; ok=1 ;; esac
+  done
+  return $ok
+}
+
+if [ -n "$check_dir" ]; then
+  check_imports "$check_dir"
+  exit
+fi
 
 for tool in $host-gcc $host-g++ $host-objdump dpkg-source zip; do
   command -v "$tool" >/dev/null || { echo "windows.sh: $tool not found (scripts/setup.sh installs it)" >&2; exit 1; }
@@ -141,31 +175,6 @@ cmake -S "$root" -B "$out/cmake" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.c
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBEARINGS_WINDOWS_DEPS="$deps" -DBEARINGS_WINDOWS_SHOW_DIR="Z:$assets" >/dev/null
 cmake --build "$out/cmake" -j"$jobs" -- --no-print-directory | grep -E 'error|warning' || true
 [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "windows.sh: the Windows build failed" >&2; exit 1; }
-
-# Libraries every Windows installation has; anything else a program imports must be in the zip.
-system_dlls=" kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll ole32.dll imm32.dll winmm.dll msvcrt.dll opengl32.dll glu32.dll "
-
-imports() {  # the DLLs a PE file names in its import table, lower case
-  $host-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'
-}
-
-# Checks a release folder: every import is a system library or a DLL in the folder, and every DLL
-# in the folder is imported by something there.
-check_imports() {
-  local dir=$1 file dll ok=0 used=" "
-  for file in "$dir"/*.exe "$dir"/*.dll; do
-    for dll in $(imports "$file"); do
-      used+="$dll "
-      case "$system_dlls" in *" $dll "*) continue ;; esac
-      ls "$dir" | tr 'A-Z' 'a-z' | grep -qx "$dll" || { echo "windows.sh: $(basename "$file") imports $dll, which is missing" >&2; ok=1; }
-    done
-  done
-  for file in "$dir"/*.dll; do
-    dll=$(basename "$file" | tr 'A-Z' 'a-z')
-    case "$used" in *" $dll "*) ;; *) echo "windows.sh: $dll is imported by nothing" >&2; ok=1 ;; esac
-  done
-  return $ok
-}
 
 release=$out/bearings
 rm -rf "$release" "$out/bearings-win64.zip"
