@@ -100,7 +100,7 @@ EOF
   for entry in "${sources[@]}"; do
     read -r name version _ <<<"$entry"
     (cd "$src" && apt-get source -qq --download-only "$name=$version" >/dev/null)
-    (cd "$src" && dpkg-source -x --no-check ./"${name}_${version#*:}.dsc" "$name" >/dev/null)
+    (cd "$src" && dpkg-source -x ./"${name}_${version#*:}.dsc" "$name" >/dev/null)
   done
   unset APT_CONFIG
 
@@ -114,7 +114,6 @@ EOF
   local log=$out/deps-build.log
   : > "$log"
   step() { echo "windows.sh: building $1"; }
-
   failed() { echo "windows.sh: building $1 failed; see $log" >&2; exit 1; }
 
   step zlib  # its Windows makefiles are not in Debian's source, so the library is compiled directly
