@@ -9,7 +9,7 @@ packages=(
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libvorbis-dev libogg-dev
   libcairo2-dev fonts-dejavu-core
-  libgtest-dev
+  libgtest-dev libpng-dev
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
   ffmpeg
@@ -17,23 +17,37 @@ packages=(
   clang libclang-rt-14-dev
   emscripten chromium
 )
+# The Windows build and its tests under Wine; optional: without them those tests skip.
+windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 zip unzip)
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
 done
 
+windows_missing=()
+for p in "${windows_packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || windows_missing+=("$p")
+done
+
 # The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
 command -v npm >/dev/null || missing+=(npm)
 
-if [ ${#missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ ${#windows_missing[@]} -eq 0 ]; then
   echo "setup: all packages present"
   exit 0
 fi
 
-echo "setup: installing ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
-$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+if [ ${#windows_missing[@]} -gt 0 ]; then
+  echo "setup: installing ${windows_missing[*]}"
+  $SUDO apt-get install -y -q --no-install-recommends "${windows_missing[@]}" ||
+    echo "setup: the cross-compiler or Wine could not be installed; the Windows build and its tests are skipped"
+fi

@@ -219,7 +219,11 @@ struct CaptureOutputs {
 void openOutputs(const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
 {
     if (!options.frameTimes.empty())
+#ifdef _WIN32
+        mkdir(options.outDir.c_str());  // Windows folders have no mode bits
+#else
         mkdir(options.outDir.c_str(), 0755);
+#endif
     if (!options.videoFile.empty())
         outputs.video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", plan.videoStartMs, plan.videoDurationMs));
     if (!options.contactSheetFile.empty())

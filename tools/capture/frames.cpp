@@ -5,7 +5,11 @@
 #include <cstdint>
 #include <stdexcept>
 
+#ifdef _WIN32
+#include "imagefile.h"  // no cairo in the Windows build: plain PNGs through libpng, sheets unlabelled
+#else
 #include <cairo.h>
+#endif
 
 #include "gl.h"
 
@@ -15,6 +19,14 @@ const int THUMB_HEIGHT = FRAME_HEIGHT / 4;
 const int LABEL_HEIGHT = 28;                // pixels under each thumbnail
 const int GAP = 8;                          // pixels between thumbnails
 
+#ifdef _WIN32
+void writeRgbPng(const unsigned char* rgb, int width, int height, const std::string& path,
+                 const std::vector<std::pair<std::pair<int, int>, std::string>>& = {})
+{
+    if (!writeRgbPngFile(rgb, width, height, path))
+        throw std::runtime_error("cannot write " + path);
+}
+#else
 void writeRgbPng(const unsigned char* rgb, int width, int height, const std::string& path,
                  const std::vector<std::pair<std::pair<int, int>, std::string>>& texts = {})
 {
@@ -45,6 +57,7 @@ void writeRgbPng(const unsigned char* rgb, int width, int height, const std::str
     if (status != CAIRO_STATUS_SUCCESS)
         throw std::runtime_error("cannot write " + path);
 }
+#endif
 }
 
 void readFrame(std::vector<unsigned char>& rgb)

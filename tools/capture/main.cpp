@@ -27,10 +27,16 @@ bool isSet(const char* name)
 // sdl12-compat's scaling layer stays: without it a few pixels come out a shade different.
 void chooseDrivers()
 {
+#ifdef _WIN32
+    // Windows has no setenv, and SDL's Windows video driver needs no display to be named.
+    if (!isSet("SDL_AUDIODRIVER"))
+        _putenv_s("SDL_AUDIODRIVER", "dummy");
+#else
     if (!isSet("SDL_AUDIODRIVER"))
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!isSet("SDL_VIDEODRIVER") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY"))
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
+#endif
 }
 
 const char* usage =

@@ -1,0 +1,172 @@
+#!/usr/bin/env bash
+# test_windows.sh -- the Windows zip (scripts/windows.sh) under Wine on a virtual display: its file
+# list and imports, the cross-built unit tests, frames against the native capture tool's, the start
+# and Escape, and a missing or damaged asset. Skipped when the cross-compiler or Wine is missing.
+source "$(dirname "$0")/lib.sh"
+
+root=$(cd "$(dirname "$0")/../.." && pwd)
+host=x86_64-w64-mingw32
+for tool in $host-g++ $host-objdump wine wineserver zip unzip xdotool ffmpeg; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIP: $tool not installed (scripts/setup.sh installs it); the Windows build is not tested"
+    exit 0
+  fi
+done
+start_display
+
+# Wine in a folder of its own, quiet, without the browser and .NET add-ons it would offer to fetch;
+# ALSA's null device stands in for a sound card, which the show needs to start.
+export WINEPREFIX="$SCRATCH/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$SCRATCH/home"
+mkdir -p "$HOME"
+printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
+trap 'wineserver -k 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$SCRATCH"' EXIT
+
+out="$root/build-windows"
+began=$(date +%s)
+if BEARINGS_NATIVE_DIR="$SHOW_DIR/.." "$root/scripts/windows.sh" >"$SCRATCH/build.log" 2>&1; then
+  pass "scripts/windows.sh builds the zip ($(( $(date +%s) - began )) s)"
+else
+  tail -20 "$SCRATCH/build.log"
+  fail "scripts/windows.sh failed"
+  finish
+  exit
+fi
+
+# The zip: the two programs, the seven libraries they need, the assets, the README and a licence
+# for every library, nothing else; and no program or library imports a DLL that is neither there nor
+# part of Windows (the build's own check, which must also catch a missing and a stray DLL).
+release="$SCRATCH/release"
+mkdir -p "$release"
+(cd "$release" && unzip -q "$out/bearings-win64.zip")
+release="$release/bearings"
+expected=$( { printf '%s\n' bearings.exe bearings-capture.exe README.txt \
+                SDL.dll SDL_mixer.dll libogg-0.dll libvorbis-0.dll libvorbisfile-3.dll libpng16-16.dll zlib1.dll \
+                licences/SDL.txt licences/SDL_mixer.txt licences/libogg.txt licences/libvorbis.txt \
+                licences/libpng.txt licences/zlib.txt licences/mingw-w64-runtime.txt
+              (cd "$SHOW_DIR" && ls -- *.png *.bmp *.obj music.ogg); } | sort)
+actual=$(cd "$release" && find . -type f | sed 's|^\./||' | sort)
+if [ "$actual" = "$expected" ]; then
+  pass "the zip holds exactly the programs, 7 libraries, $(echo "$actual" | grep -Ec '\.(png|bmp|obj|ogg)$') assets, README.txt and 7 licences"
+else
+  fail "zip contents differ: $(diff <(echo "$expected") <(echo "$actual") | grep '^[<>]' | tr '\n' ' ')"
+fi
+if check=$("$root/scripts/windows.sh" --check "$release" 2>&1); then
+  pass "every import is a Windows library or in the zip, and every DLL in the zip is imported"
+else
+  fail "imports: $check"
+fi
+# The same check on a copy that lacks a library and has one nothing imports.
+cp -r "$release" "$SCRATCH/broken"
+rm "$SCRATCH/broken/libogg-0.dll"
+cp "$SCRATCH/broken/zlib1.dll" "$SCRATCH/broken/stray.dll"
+check=$("$root/scripts/windows.sh" --check "$SCRATCH/broken" 2>&1)
+status=$?
+if [ $status -ne 0 ] && [[ $check == *"libvorbis-0.dll imports libogg-0.dll, which is missing"* ]] &&
+   [[ $check == *"stray.dll is imported by nothing"* ]]; then
+  pass "the import check fails on a missing library and on a stray one"
+else
+  fail "import check on a broken folder: status $status, '$check'"
+fi
+
+wine wineboot -i >/dev/null 2>&1
+
+# The cross-built unit tests, one Wine process per test program.
+for exe in "$out"/cmake/*-tests.exe; do
+  name=$(basename "$exe")
+  if result=$(timeout 300 wine "$exe" 2>&1) && echo "$result" | grep -q '^\[  PASSED  \]'; then
+    pass "$name under Wine: $(echo "$result" | grep '^\[  PASSED  \]' | tr -s ' ')"
+  else
+    fail "$name under Wine: $(echo "$result" | grep -E 'FAILED|error' | head -5 | tr '\n' ' ')"
+  fi
+done
+
+# Frames: a card, the wormhole, the planet and the cloud figure, each played at 10 fps from the start
+# of its entry by both capture tools, the Windows one drawing through Wine's GL.
+compare() {  # native.png windows.png -> "mean difference M levels, largest L"
+  python3 - "$1" "$2" <<'EOF'
+import subprocess, sys
+def pixels(path):
+    return subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          check=True, capture_output=True).stdout
+a, b = pixels(sys.argv[1]), pixels(sys.argv[2])
+if len(a) != len(b) or not a:
+    print("sizes differ"); sys.exit(1)
+diffs = [abs(x - y) for x, y in zip(a, b)]
+mean = sum(diffs) / len(diffs)
+print(f"mean difference {mean:.3f} levels, largest {max(diffs)}{' (identical)' if mean == 0 else ''}")
+sys.exit(0 if mean <= 1.0 else 1)
+EOF
+}
+for request in "14000 14500" "84000 86000" "116000 118000" "172000 174000"; do
+  set -- $request
+  from=$1 at=$2 name=$(printf 'frame-%06d.png' "$2")
+  (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 10 --from "$from" --at "$at" --out "$SCRATCH/native" >/dev/null 2>&1)
+  (cd "$release" && timeout 300 wine ./bearings-capture.exe --fps 10 --from "$from" --at "$at" --out frames >/dev/null 2>&1)
+  if [ ! -f "$release/frames/$name" ]; then
+    fail "frame $at ms: the Windows capture tool wrote no frame"
+  elif result=$(compare "$SCRATCH/native/$name" "$release/frames/$name" 2>&1); then
+    pass "frame $at ms under Wine: $result"
+  else
+    fail "frame $at ms under Wine: $result"
+  fi
+done
+
+# The show itself: its window shows the loading screen, then the first card (a screenshot within 5
+# levels of the native capture's picture of the card at one of its moments); Escape ends it, status 0.
+small() { ffmpeg -v error -i "$1" -vf scale=128:96:flags=area -f rawvideo -pix_fmt rgb24 -; }
+(cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $(seq 0 500 14000)) --out "$SCRATCH/card" >/dev/null 2>&1)
+for f in "$SCRATCH"/card/*.png; do small "$f"; done >"$SCRATCH/card.rgb"
+nearest_card() {  # screenshot.png -> the smallest mean difference, in levels, to any card frame
+  small "$1" | python3 -c '
+import sys
+shot = sys.stdin.buffer.read()
+cards = open(sys.argv[1], "rb").read()
+n = len(shot)
+print(f"{min(sum(abs(x - y) for x, y in zip(shot, cards[i:i + n])) / n for i in range(0, len(cards), n)):.2f}")' "$SCRATCH/card.rgb"
+}
+(cd "$release" && exec timeout 300 wine ./bearings.exe >"$SCRATCH/show.out" 2>/dev/null) &
+pid=$!
+seen_loading=no seen_card=no distance=
+for _ in $(seq 1 240); do
+  kill -0 "$pid" 2>/dev/null || break
+  ffmpeg -v error -f x11grab -video_size 1024x768 -i "$DISPLAY" -frames:v 1 -y "$SCRATCH/shot.png" 2>/dev/null || continue
+  distance=$(nearest_card "$SCRATCH/shot.png")
+  if python3 -c "import sys; sys.exit(0 if $distance < 5 else 1)"; then
+    seen_card=yes
+    break
+  fi
+  # Anything lit before the card is the loading screen: the desktop behind the window is black.
+  [ "$(ffmpeg -v error -i "$SCRATCH/shot.png" -vf scale=1:1 -f rawvideo -pix_fmt gray - | od -An -tu1 | tr -d ' ')" -gt 0 ] && seen_loading=yes
+  sleep 0.5
+done
+for _ in $(seq 1 20); do
+  kill -0 "$pid" 2>/dev/null || break
+  xdotool search --onlyvisible --name . windowfocus --sync key Escape 2>/dev/null
+  sleep 1
+done
+wait "$pid"
+status=$?
+if [ $seen_card = yes ] && [ "$status" -eq 0 ] && [ ! -s "$SCRATCH/show.out" ]; then
+  pass "bearings.exe shows $([ $seen_loading = yes ] && echo 'the loading screen, then ')the first card (within $distance levels); Escape ends it with status 0"
+else
+  fail "start and Escape: card seen: $seen_card (nearest $distance levels), status $status, output '$(cat "$SCRATCH/show.out")'"
+fi
+
+# A missing and a damaged asset: the native program's one line, on the console (a Windows line, so
+# ending in a carriage return and a line feed), and status 1.
+for case in "music.ogg missing:Failed to load music" "loading.png cut:Unable to load: loading.png"; do
+  read -r file how <<<"${case%%:*}"
+  line=${case#*:}
+  dir="$SCRATCH/$how-$file"
+  cp -r "$release" "$dir"
+  rm -f "$dir/$file"
+  [ "$how" = missing ] || head -c $(( $(stat -c %s "$release/$file") / 2 )) "$release/$file" >"$dir/$file"
+  (cd "$dir" && timeout 120 wine ./bearings.exe >"$dir.out" 2>/dev/null)
+  status=$?
+  if [ "$(cat "$dir.out")" = "$line"$'\r' ] && [ "$status" -eq 1 ] && [ ! -e "$dir/stdout.txt" ]; then
+    pass "$file $how: '$line' on the console, status 1"
+  else
+    fail "$file $how: expected '$line' and status 1, got '$(tr -d '\r' <"$dir.out")' and status $status$([ -e "$dir/stdout.txt" ] && echo ', and a stdout.txt')"
+  fi
+done
+finish
