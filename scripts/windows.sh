@@ -5,7 +5,8 @@
 #
 # The libraries are built from Debian's source archive (apt-get source, through a private apt
 # configuration: the system's own sources are not touched) with Debian's mingw-w64 cross-compiler,
-# once; later runs find them in build-windows/deps/ and take seconds. scripts/setup.sh installs the
+# once; later runs find them in ~/.cache/bearings/windows-deps/ (BEARINGS_WINDOWS_DEPS) and take
+# seconds. scripts/setup.sh installs the
 # cross-compiler and Wine. --deps-only stops after the libraries; --check DIR only checks the
 # imports of the programs and DLLs in a release folder.
 set -euo pipefail
@@ -71,7 +72,8 @@ sources=(
   "sdl-mixer1.2 1.2.12-17 bookworm"
 )
 recipe=2  # bump when the way the libraries are built changes, so the cache is rebuilt
-deps=$out/deps
+# Outside the build folder, so that a fresh checkout on the same machine (CI's) finds them too.
+deps=${BEARINGS_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-deps}
 stamp="recipe $recipe; $($host-gcc -dumpversion); ${sources[*]}"
 jobs=${BEARINGS_JOBS:-2}
 began=$(date +%s)
