@@ -7,6 +7,7 @@
 #include <SDL/SDL_mixer.h>
 
 #include "gl.h"
+#include "picture.h"
 #include "tempo.h"
 #include "timeline.h"
 
@@ -14,11 +15,20 @@
 // value, is null or empty), took one that shows nothing on a screen: the off-screen or dummy driver.
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver);
 
+// The output the show asks SDL for.
+struct DisplayRequest {
+    int width = DESIGN_WIDTH;   // pixels; 0 with height 0: the desktop's own resolution
+    int height = DESIGN_HEIGHT;
+    bool fullScreen = true;
+    bool resizable = false;     // a window the user may resize; the picture follows
+};
+
 class Demo {
 public:
-    // Initialises SDL, audio, the full-screen GL mode, then builds the whole timeline behind the
-    // loading screen and loads the overlay textures. Throws Exception on any failure.
-    Demo();
+    // Initialises SDL, audio, the GL mode the request names (by default full screen at 1024x768),
+    // then builds the whole timeline behind the loading screen and loads the overlay textures.
+    // Throws Exception on any failure.
+    explicit Demo(const DisplayRequest& display = DisplayRequest());
 
     // Tag for a Demo that touches neither SDL nor any file: its fields are set by the caller.
     // Only for tests that check the drawing passes against a recorded GL stream.
@@ -32,8 +42,8 @@ public:
     // The pieces of run(), for tools that drive the show with their own clock.
     void startClockAndMusic(bool playMusic);  // show time 0 is now
     bool advanceTimeline();     // makes the next entry current when due; false once the show is over
-    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen
-    void drawFrame();           // clear, current scene, overlays (no buffer swap)
+    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen, resizing
+    void drawFrame();           // clear, current scene, overlays, black bars (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
     void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
@@ -61,9 +71,11 @@ public:
 
 private:
     void init();
+    void openDisplay();          // the video mode, checked against what GL can draw; the picture in it
     void drawOverlayLight(float g);  // glow blobs and wandering lines, added on; g: this frame's random value
     void drawOverlayShade(float g);  // letterbox mask and grain, multiplied in
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then
+    DisplayRequest display;  // what was asked for; a resize keeps its flags
 };

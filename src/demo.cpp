@@ -1,17 +1,20 @@
 // demo.cpp -- start-up behind the loading screen, the timeline build and the shutdown sequence.
 #include "demo.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "exception.h"
 #include "scene.h"
+#include "screen.h"
 #include "util.h"
 
-Demo::Demo()
+Demo::Demo(const DisplayRequest& display)
     : tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      current(-1), initialised(false)
+      current(-1), initialised(false), display(display)
 {
     try {
         init();
@@ -20,7 +23,7 @@ Demo::Demo()
         bar = 0;
         tempo = new Tempo(120, 0);
         buildTimeline();
-        letterboxTexture = loadTexture("letterbox.bmp");
+        letterboxTexture = loadTexture(imageForPicture("letterbox.bmp"));
         noiseTexture = loadTexture("noise.bmp");
         lineTexture = loadTexture("line.png");
         blobTexture = loadTexture("blob.png");
@@ -55,12 +58,9 @@ void Demo::init()
     SDL_VideoDriverName(driver, sizeof driver);
     if (choseInvisibleDriver(std::getenv("SDL_VIDEODRIVER"), driver))
         THROW_EXCEPTION("Failed to set video mode");
-    screen = SDL_SetVideoMode(1024, 768, 24, SDL_HWSURFACE | SDL_OPENGL | SDL_FULLSCREEN);
-    if (!screen)
-        THROW_EXCEPTION("Failed to set video mode");
+    openDisplay();
     SDL_ShowCursor(SDL_DISABLE);
-    glViewport(0, 0, 1024, 768);
-    loadingTexture = loadTexture("loading.png");
+    loadingTexture = loadTexture(imageForPicture("loading.png"));
     drawLoadingScreen();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -69,6 +69,26 @@ void Demo::init()
     if (!music)
         THROW_EXCEPTION("Failed to load music");
     Mix_VolumeChunk(music, 128);
+}
+
+void Demo::openDisplay()
+{
+    const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | (display.fullScreen ? SDL_FULLSCREEN : 0) |
+                         (display.resizable ? SDL_RESIZABLE : 0);
+    screen = SDL_SetVideoMode(display.width, display.height, 24, flags);
+    if (!screen)
+        THROW_EXCEPTION("Failed to set video mode");
+    // A picture larger than GL can address would come out cut or garbled: refuse it instead.
+    GLint viewportLimit[2] = {0, 0};
+    GLint textureLimit = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+    const int limitWidth = std::min(viewportLimit[0], textureLimit), limitHeight = std::min(viewportLimit[1], textureLimit);
+    if (screen->w > limitWidth || screen->h > limitHeight)
+        THROW_EXCEPTION("A " + std::to_string(screen->w) + "x" + std::to_string(screen->h) +
+                        " picture is larger than this OpenGL can draw (at most " + std::to_string(limitWidth) + "x" +
+                        std::to_string(limitHeight) + ")");
+    setOutputSize(screen->w, screen->h);
 }
 
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
