@@ -71,23 +71,45 @@ void Demo::init()
     Mix_VolumeChunk(music, 128);
 }
 
-void Demo::openDisplay()
+namespace {
+// The largest output (pixels each way) this GL can draw into: its viewport and texture limits.
+// Needs a current GL context.
+void drawableLimit(int& width, int& height)
 {
-    const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | (display.fullScreen ? SDL_FULLSCREEN : 0) |
-                         (display.resizable ? SDL_RESIZABLE : 0);
-    screen = SDL_SetVideoMode(display.width, display.height, 24, flags);
-    if (!screen)
-        THROW_EXCEPTION("Failed to set video mode");
-    // A picture larger than GL can address would come out cut or garbled: refuse it instead.
     GLint viewportLimit[2] = {0, 0};
     GLint textureLimit = 0;
     glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
-    const int limitWidth = std::min(viewportLimit[0], textureLimit), limitHeight = std::min(viewportLimit[1], textureLimit);
+    width = std::min(viewportLimit[0], textureLimit);
+    height = std::min(viewportLimit[1], textureLimit);
+}
+
+std::string tooLarge(int width, int height, int limitWidth, int limitHeight)
+{
+    return "A " + std::to_string(width) + "x" + std::to_string(height) + " picture is larger than this OpenGL can draw (at most " +
+           std::to_string(limitWidth) + "x" + std::to_string(limitHeight) + ")";
+}
+}  // namespace
+
+void Demo::openDisplay()
+{
+    const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | (display.fullScreen ? SDL_FULLSCREEN : 0) |
+                         (display.resizable ? SDL_RESIZABLE : 0);
+    int limitWidth = 0, limitHeight = 0;
+    screen = SDL_SetVideoMode(display.width, display.height, 24, flags);
+    if (!screen) {
+        // Say why when the size is beyond GL's limits, which a small window can tell.
+        if (SDL_SetVideoMode(64, 48, 24, SDL_HWSURFACE | SDL_OPENGL)) {
+            drawableLimit(limitWidth, limitHeight);
+            if (display.width > limitWidth || display.height > limitHeight)
+                THROW_EXCEPTION(tooLarge(display.width, display.height, limitWidth, limitHeight));
+        }
+        THROW_EXCEPTION("Failed to set video mode");
+    }
+    // A picture larger than GL can address would come out cut or garbled: refuse it instead.
+    drawableLimit(limitWidth, limitHeight);
     if (screen->w > limitWidth || screen->h > limitHeight)
-        THROW_EXCEPTION("A " + std::to_string(screen->w) + "x" + std::to_string(screen->h) +
-                        " picture is larger than this OpenGL can draw (at most " + std::to_string(limitWidth) + "x" +
-                        std::to_string(limitHeight) + ")");
+        THROW_EXCEPTION(tooLarge(screen->w, screen->h, limitWidth, limitHeight));
     setOutputSize(screen->w, screen->h);
 }
 
