@@ -95,6 +95,14 @@ void Demo::openDisplay()
 {
     const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | (display.fullScreen ? SDL_FULLSCREEN : 0) |
                          (display.resizable ? SDL_RESIZABLE : 0);
+    if (display.width == 0 || display.height == 0) {
+        // The desktop's own resolution, as SDL finds it before any mode is set.
+        const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+        if (!desktop || desktop->current_w <= 0 || desktop->current_h <= 0)
+            THROW_EXCEPTION("Failed to set video mode");
+        display.width = desktop->current_w;
+        display.height = desktop->current_h;
+    }
     int limitWidth = 0, limitHeight = 0;
     screen = SDL_SetVideoMode(display.width, display.height, 24, flags);
     if (!screen) {
