@@ -61,7 +61,7 @@ if [ "$STATUS" -eq 1 ] && [[ $OUT == *"larger than this OpenGL can draw"* ]]; th
 else
   fail "a size beyond the GL's limits: status $STATUS, '$OUT'"
 fi
-for bad in "--size 1920" "--size 0x0" "--supersample 5" "--supersample two"; do
+for bad in "--size 1920" "--size 0x0" "--supersample 5" "--supersample two" "--size 1921x1080 --video $SCRATCH/odd.mp4"; do
   OUT=$(cd "$SHOW_DIR" && ./bearings-capture $bad --at 0 2>&1)
   STATUS=$?
   if [ "$STATUS" -eq 2 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ]; then

@@ -129,6 +129,12 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
         std::cerr << "bearings-capture: --fps must lie between 1 and 1000\n";
         return false;
     }
+    if (!options.videoFile.empty() && (frameFormat.width % 2 || frameFormat.height % 2)) {
+        // H.264 in 4:2:0 halves the colour planes: odd sizes cannot be encoded.
+        std::cerr << "bearings-capture: --video needs an even width and height, not " << frameFormat.width << "x"
+                  << frameFormat.height << "\n";
+        return false;
+    }
     std::sort(options.frameTimes.begin(), options.frameTimes.end());
     options.frameTimes.erase(std::unique(options.frameTimes.begin(), options.frameTimes.end()), options.frameTimes.end());
     if (!options.bench && options.frameTimes.empty() && options.videoFile.empty() && options.contactSheetFile.empty()) {
