@@ -61,6 +61,17 @@ if [ "$STATUS" -eq 1 ] && [[ $OUT == *"larger than this OpenGL can draw"* ]]; th
 else
   fail "a size beyond the GL's limits: status $STATUS, '$OUT'"
 fi
+# Above 768 lines the larger drawings are read: one missing is named like any other asset.
+mkdir "$SCRATCH/no-2x"
+for f in "$SHOW_DIR"/*; do [ "$(basename "$f")" = wormholeboard-2x.png ] || ln -s "$f" "$SCRATCH/no-2x/"; done
+OUT=$(cd "$SCRATCH/no-2x" && ./bearings-capture --size 2048x1536 --at 0 --out "$SCRATCH/no-2x-frames" 2>&1)
+STATUS=$?
+if [ "$STATUS" -eq 1 ] && [ "$OUT" = "Unable to load: wormholeboard-2x.png" ]; then
+  pass "a missing larger card at 2048x1536: '$OUT', status 1"
+else
+  fail "a missing larger card at 2048x1536: status $STATUS, '$OUT'"
+fi
+
 for bad in "--size 1920" "--size 0x0" "--supersample 5" "--supersample two" "--size 1921x1080 --video $SCRATCH/odd.mp4"; do
   OUT=$(cd "$SHOW_DIR" && ./bearings-capture $bad --at 0 2>&1)
   STATUS=$?
