@@ -10,8 +10,9 @@
 
 class Board : public Scene {
 public:
-    // Works out where the card can show anything for the current viewport, which the show sets
-    // once before any card is built. Throws "Unable to load: " + imageFile.
+    // Works out where the card can show anything in the current picture, and again whenever the
+    // picture changes. On a picture taller than 768 it loads the image's larger drawing.
+    // Throws "Unable to load: " + the file name.
     explicit Board(const std::string& imageFile);
 
     void setup() override;
@@ -24,9 +25,11 @@ public:
     static constexpr int SHIFT_STEPS = 8;
 
 private:
+    void layOut();  // the regions below, for the current picture
     // The screen rectangles the card can reach with the ring at this radius.
     const std::vector<ScreenRect>& regions(float radius) const;
     // By step: the rectangles for a ring offset of at most the largest one / 2^step, all worked out
     // at construction so that nothing is allocated while the show plays.
     std::vector<ScreenRect> regionsByStep[SHIFT_STEPS];
+    int layoutFor;  // the pictureChanges() count the regions were worked out for
 };

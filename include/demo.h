@@ -9,6 +9,7 @@
 
 #include "gl.h"
 #include "musicclock.h"
+#include "picture.h"
 #include "tempo.h"
 #include "timeline.h"
 
@@ -18,12 +19,20 @@ bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
 
 // The music's mixing buffer, in frames.
 constexpr int MIX_BUFFER_FRAMES = 4096;
+// The output the show asks SDL for.
+struct DisplayRequest {
+    int width = DESIGN_WIDTH;   // pixels; 0 with height 0: the desktop's own resolution
+    int height = DESIGN_HEIGHT;
+    bool fullScreen = true;
+    bool resizable = false;     // a window the user may resize; the picture follows
+};
 
 class Demo {
 public:
-    // Initialises SDL, audio, the full-screen GL mode, then builds the whole timeline behind the
-    // loading screen and loads the overlay textures. Throws Exception on any failure.
-    Demo();
+    // Initialises SDL, audio, the GL mode the request names (by default full screen at 1024x768),
+    // then builds the whole timeline behind the loading screen and loads the overlay textures.
+    // Throws Exception on any failure.
+    explicit Demo(const DisplayRequest& display = DisplayRequest());
 
     // Tag for a Demo that touches neither SDL nor any file: its fields are set by the caller.
     // Only for tests that check the drawing passes against a recorded GL stream.
@@ -39,8 +48,8 @@ public:
     // for each frame; without it the Tempo keeps the tick source the caller set.
     void startClockAndMusic(bool playMusic);
     bool advanceTimeline();     // makes the next entry current when due; false once the show is over
-    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen
-    void drawFrame();           // clear, current scene, overlays (no buffer swap)
+    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen, resizing
+    void drawFrame();           // clear, current scene, overlays, black bars (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
     void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
@@ -73,6 +82,7 @@ public:
 
 private:
     void init();
+    void openDisplay();          // the video mode, checked against what GL can draw; the picture in it
     void drawOverlayLight(float g);  // glow blobs and wandering lines, added on; g: this frame's random value
     void drawOverlayShade(float g);  // letterbox mask and grain, multiplied in
     void followMusic(int channel);   // musicClock follows the device playing channel, or the system clock
@@ -83,4 +93,5 @@ private:
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then
+    DisplayRequest display;  // what was asked for; a resize keeps its flags
 };

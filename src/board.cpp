@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "boardregions.h"
+#include "screen.h"
 #include "tempo.h"
 #include "util.h"
 
@@ -13,15 +14,20 @@ namespace {
 const CardPlacement PLACEMENT = {-0.95f, 0.95f, -0.7f, 0.7f, 0.02f};
 }
 
-Board::Board(const std::string& imageFile) : texture(loadTexture(imageFile, alpha))
+Board::Board(const std::string& imageFile) : texture(loadTexture(imageForPicture(imageFile), alpha)), layoutFor(-1)
 {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    layOut();
+}
+
+void Board::layOut()
+{
+    const PictureRect& view = picture();
     CardPlacement placement = PLACEMENT;
     for (int step = 0; step < SHIFT_STEPS; ++step) {
-        regionsByStep[step] = boardRegions(alpha, placement, viewport[0], viewport[1], viewport[2], viewport[3]);
+        regionsByStep[step] = boardRegions(alpha, placement, view.x, view.y, view.width, view.height);
         placement.maxShift /= 2;
     }
+    layoutFor = pictureChanges();
 }
 
 void Board::setup()
@@ -39,6 +45,9 @@ void Board::draw(Tempo& tempo)
     const float u = static_cast<float>(tempo.elapsed()) * 0.0005f;
     const double k = std::pow(2.0, -tempo.elapsed() * static_cast<double>(0.00005f));
     const float r = static_cast<float>(k * ((std::cos(u) + 1) * 0.01));
+
+    if (layoutFor != pictureChanges())  // the window was resized
+        layOut();
 
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "screen.h"
 #include "tempo.h"
 #include "util.h"
 
@@ -27,7 +28,7 @@ BorderlineScene::BorderlineScene()
 void BorderlineScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);
-    glPointSize(4.0f);
+    pointSize(4.0f);
     glDisable(GL_DEPTH_TEST);
     // Exponential fog: only the density counts; far squares fade into the default black fog.
     glEnable(GL_FOG);
@@ -37,7 +38,7 @@ void BorderlineScene::setup()
     glFogf(GL_FOG_DENSITY, 0.15f);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
-    glLineWidth(2.0f);
+    lineWidth(2.0f);
     lastTime = -1;
     startTime = -1;
 }

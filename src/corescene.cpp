@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "runningorder.h"
+#include "screen.h"
 #include "tempo.h"
 #include "util.h"
 
@@ -116,7 +117,7 @@ void CoreScene::draw(Tempo& tempo)
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    glLineWidth(5.0f);
+    lineWidth(5.0f);
     glDepthMask(GL_FALSE);
     drawCoreFire();
     if (burst)

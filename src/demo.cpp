@@ -1,17 +1,20 @@
 // demo.cpp -- start-up behind the loading screen, the timeline build and the shutdown sequence.
 #include "demo.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "exception.h"
 #include "scene.h"
+#include "screen.h"
 #include "util.h"
 
-Demo::Demo()
+Demo::Demo(const DisplayRequest& display)
     : tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      heardClock(nullptr), current(-1), initialised(false)
+      heardClock(nullptr), current(-1), initialised(false), display(display)
 {
     try {
         init();
@@ -20,7 +23,7 @@ Demo::Demo()
         bar = 0;
         tempo = new Tempo(SHOW_BPM, 0);
         buildTimeline();
-        letterboxTexture = loadTexture("letterbox.bmp");
+        letterboxTexture = loadTexture(imageForPicture("letterbox.bmp"));
         noiseTexture = loadTexture("noise.bmp");
         lineTexture = loadTexture("line.png");
         blobTexture = loadTexture("blob.png");
@@ -55,12 +58,9 @@ void Demo::init()
     SDL_VideoDriverName(driver, sizeof driver);
     if (choseInvisibleDriver(std::getenv("SDL_VIDEODRIVER"), driver))
         THROW_EXCEPTION("Failed to set video mode");
-    screen = SDL_SetVideoMode(1024, 768, 24, SDL_HWSURFACE | SDL_OPENGL | SDL_FULLSCREEN);
-    if (!screen)
-        THROW_EXCEPTION("Failed to set video mode");
+    openDisplay();
     SDL_ShowCursor(SDL_DISABLE);
-    glViewport(0, 0, 1024, 768);
-    loadingTexture = loadTexture("loading.png");
+    loadingTexture = loadTexture(imageForPicture("loading.png"));
     drawLoadingScreen();
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -69,6 +69,56 @@ void Demo::init()
     if (!music)
         THROW_EXCEPTION("Failed to load music");
     Mix_VolumeChunk(music, 128);
+}
+
+namespace {
+// The largest output (pixels each way) this GL can draw into: its viewport and texture limits.
+// Needs a current GL context.
+void drawableLimit(int& width, int& height)
+{
+    GLint viewportLimit[2] = {0, 0};
+    GLint textureLimit = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+    width = std::min(viewportLimit[0], textureLimit);
+    height = std::min(viewportLimit[1], textureLimit);
+}
+
+std::string tooLarge(int width, int height, int limitWidth, int limitHeight)
+{
+    return "A " + std::to_string(width) + "x" + std::to_string(height) + " picture is larger than this OpenGL can draw (at most " +
+           std::to_string(limitWidth) + "x" + std::to_string(limitHeight) + ")";
+}
+}  // namespace
+
+void Demo::openDisplay()
+{
+    const Uint32 flags = SDL_HWSURFACE | SDL_OPENGL | (display.fullScreen ? SDL_FULLSCREEN : 0) |
+                         (display.resizable ? SDL_RESIZABLE : 0);
+    if (display.width == 0 || display.height == 0) {
+        // The desktop's own resolution, as SDL finds it before any mode is set.
+        const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+        if (!desktop || desktop->current_w <= 0 || desktop->current_h <= 0)
+            THROW_EXCEPTION("Failed to set video mode");
+        display.width = desktop->current_w;
+        display.height = desktop->current_h;
+    }
+    int limitWidth = 0, limitHeight = 0;
+    screen = SDL_SetVideoMode(display.width, display.height, 24, flags);
+    if (!screen) {
+        // Say why when the size is beyond GL's limits, which a small window can tell.
+        if (SDL_SetVideoMode(64, 48, 24, SDL_HWSURFACE | SDL_OPENGL)) {
+            drawableLimit(limitWidth, limitHeight);
+            if (display.width > limitWidth || display.height > limitHeight)
+                THROW_EXCEPTION(tooLarge(display.width, display.height, limitWidth, limitHeight));
+        }
+        THROW_EXCEPTION("Failed to set video mode");
+    }
+    // A picture larger than GL can address would come out cut or garbled: refuse it instead.
+    drawableLimit(limitWidth, limitHeight);
+    if (screen->w > limitWidth || screen->h > limitHeight)
+        THROW_EXCEPTION(tooLarge(screen->w, screen->h, limitWidth, limitHeight));
+    setOutputSize(screen->w, screen->h);
 }
 
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)

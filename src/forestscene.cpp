@@ -7,6 +7,7 @@
 #include "gl.h"
 #include "random.h"
 #include "runningorder.h"
+#include "screen.h"
 #include "tempo.h"
 
 // The music plays one note per level of the first tree.
@@ -100,7 +101,7 @@ void ForestScene::drawTerrain()
 {
     heightfield.drawSurface();
     glDepthMask(GL_FALSE);
-    glLineWidth(2.0f);
+    lineWidth(2.0f);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ZERO, GL_SRC_COLOR);
     glColor4f(0.9f, 0.9f, 0.9f, 1.0f);
@@ -128,7 +129,7 @@ void ForestScene::drawLeaves(float drift, float growth)
 {
     if (growth < 0.0f)
         return;
-    glLineWidth(2.0f);
+    lineWidth(2.0f);
     for (std::size_t i = 0; i < leaves.size(); ++i) {
         const Vec3& leaf = leaves[i];
         const int index = static_cast<int>(i);

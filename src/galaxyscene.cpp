@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "matrix.h"
+#include "screen.h"
 #include "tempo.h"
 
 namespace {
@@ -77,7 +78,7 @@ GalaxyScene::GalaxyScene() : startTime(-1), galaxy(20000, 0.3f, 0.15f, 0.05f, 0.
 void GalaxyScene::setup()
 {
     setupSceneCamera(60, 0.01, 100);
-    glPointSize(3);
+    pointSize(3);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
     startTime = -1;

@@ -1,21 +1,48 @@
-// main.cpp -- the program's outermost frame: build, run and tear down the one Demo.
+// main.cpp -- the program's outermost frame: read the command line, build, run and tear down the one Demo.
 #include <cstdlib>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include <SDL/SDL.h>
 
 #include "demo.h"
 #include "exception.h"
+#include "showoptions.h"
 
-int main(int, char**)
+#ifndef BEARINGS_VERSION
+#define BEARINGS_VERSION "unknown"
+#endif
+
+int main(int argc, char** argv)
 {
+    const ShowOptions options = parseShowOptions(std::vector<std::string>(argv + 1, argv + argc));
+    switch (options.action) {
+    case ShowOptions::Help:
+        std::cout << SHOW_USAGE;
+        return 0;
+    case ShowOptions::Version:
+        std::cout << "bearings " << BEARINGS_VERSION << std::endl;
+        return 0;
+    case ShowOptions::Fail:
+        std::cerr << "bearings: " << options.error << std::endl;
+        return 2;
+    case ShowOptions::Play:
+        break;
+    }
+
     // SDL 1.2's main wrapper does nothing on this platform, so do its part here: SDL up with no
     // subsystems yet, and shut down at exit however main ends.
     SDL_Init(SDL_INIT_NOPARACHUTE);
     std::atexit(SDL_Quit);
 
+    DisplayRequest display;
+    display.width = options.width;
+    display.height = options.height;
+    display.fullScreen = options.fullScreen;
+    display.resizable = options.resizable;
     try {
-        Demo* demo = new Demo();
+        Demo* demo = new Demo(display);
         demo->run();
         delete demo;
     } catch (Exception e) {

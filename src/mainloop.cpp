@@ -4,6 +4,7 @@
 #include "demo.h"
 #include "matrix.h"
 #include "scene.h"
+#include "screen.h"
 #include "util.h"
 
 void Demo::run()
@@ -49,6 +50,11 @@ void Demo::handleEvents()
                 running = false;
             else if (key.sym == SDLK_f && (key.mod & (KMOD_LCTRL | KMOD_RCTRL)))
                 SDL_WM_ToggleFullScreen(screen);
+        } else if (event.type == SDL_VIDEORESIZE && display.resizable) {
+            // SDL 1.2 wants the mode set again at the new size; the picture is laid out afresh.
+            display.width = event.resize.w;
+            display.height = event.resize.h;
+            openDisplay();
         }
     }
 }
@@ -58,6 +64,7 @@ void Demo::drawFrame()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     timeline[current].scene->draw(*tempo);
     drawOverlays();
+    blackenBars();
 }
 
 namespace {

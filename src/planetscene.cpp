@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "runningorder.h"
+#include "screen.h"
 #include "tempo.h"
 #include "util.h"
 
@@ -52,7 +53,7 @@ PlanetScene::~PlanetScene()
 void PlanetScene::setup()
 {
     setupSceneCamera(60, 1, 200);
-    glPointSize(1);
+    pointSize(1);
 }
 
 void PlanetScene::draw(Tempo& tempo)

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gl.h"
+#include "screen.h"
 #include "tempo.h"
 
 Strand::Strand(int segments, float width, float angle) : segments(segments), width(width)
@@ -131,8 +132,8 @@ SeaweedScene::SeaweedScene() : startTime(-1), stepCount(-1)
 void SeaweedScene::setup()
 {
     setupSceneCamera(70.0, 1.0, 200.0);
-    glPointSize(3.0f);
-    glLineWidth(2.0f);
+    pointSize(3.0f);
+    lineWidth(2.0f);
     glEnable(GL_FOG);
     glFogf(GL_FOG_START, 1.0f);
     glFogf(GL_FOG_END, 200.0f);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gl.h"
+#include "screen.h"
 #include "tempo.h"
 
 StormScene::StormScene() : heights(), gridSize(50), lastTime(-1)
@@ -21,7 +22,7 @@ StormScene::StormScene() : heights(), gridSize(50), lastTime(-1)
 void StormScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);
-    glPointSize(6.0f);
+    pointSize(6.0f);
     // Linear fog towards the default black fades the far water.
     glEnable(GL_FOG);
     glFogf(GL_FOG_START, 1.0f);

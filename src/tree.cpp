@@ -3,6 +3,7 @@
 
 #include "gl.h"
 #include "random.h"
+#include "screen.h"
 
 Tree::Tree(Matrix a, Matrix b, Matrix c, Vec3 position, float scale, std::vector<Vec3>* leaves)
     : position(position), scale(scale)
@@ -44,18 +45,18 @@ void Tree::draw(float growth) const
     glPushMatrix();
     glTranslatef(position.x, position.y, position.z);
     glScalef(scale, scale, scale);
-    float lineWidth = 0.0f;  // pixels; no real width, so the first segment starts a batch
+    float batchWidth = 0.0f;  // pixels of the 768-high layout; no real width, so the first segment starts a batch
     glBegin(GL_LINES);
         for (std::size_t k = 0; k < levels.size(); ++k) {
             const int level = levels[k];
             if (level > grownLevels)
                 continue;
             const float width = level == 0 ? 5.0f : level == 1 ? 4.0f : 2.0f;
-            if (width != lineWidth) {
+            if (width != batchWidth) {
                 glEnd();
-                glLineWidth(width);
+                lineWidth(width);
                 glBegin(GL_LINES);
-                lineWidth = width;
+                batchWidth = width;
             }
             const Vec3& start = points[2 * k];
             const Vec3& end = points[2 * k + 1];

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gl.h"
+#include "screen.h"
 #include "tempo.h"
 #include "viewvolume.h"
 
@@ -20,7 +21,7 @@ WormholeScene::WormholeScene() : teddy()
 void WormholeScene::setup()
 {
     setupSceneCamera(80, 1, 200);
-    glPointSize(6.0f);
+    pointSize(6.0f);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
 }

@@ -36,6 +36,10 @@ std::uint32_t virtualTicks()
 EM_JS(int, requestedFrameMs, (), { return Module.request ? Module.request.atMs : -1; });
 EM_JS(int, requestedFps, (), { return Module.request ? Module.request.fps : 60; });
 EM_JS(int, requestedFromMs, (), { return Module.request ? Module.request.fromMs : 0; });
+// The canvas size the page wants the show drawn at (the window's size in device pixels), or 0 for
+// the show's own 1024x768 (frame mode, whose frames are compared with the native tool's).
+EM_JS(int, requestedOutputWidth, (), { return Module.outputSize ? Module.outputSize().width : 0; });
+EM_JS(int, requestedOutputHeight, (), { return Module.outputSize ? Module.outputSize().height : 0; });
 
 // Sleeps until the page's start screen is clicked.
 EM_ASYNC_JS(void, waitForStartClick, (), {
@@ -125,7 +129,10 @@ int main(int, char**)
     if (atMs < 0)
         waitForStartClick();
     try {
-        Demo* demo = new Demo();
+        DisplayRequest display;
+        if (requestedOutputWidth() > 0)
+            display = DisplayRequest{requestedOutputWidth(), requestedOutputHeight(), false, true};
+        Demo* demo = new Demo(display);
         if (atMs >= 0) {
             playToFrame(*demo, atMs, std::max(1, requestedFps()), requestedFromMs());
         } else {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <emscripten.h>
+#include <emscripten/html5.h>
 
 extern "C" {
 unsigned char* stbi_load(const char* file, int* width, int* height, int* components, int wanted);
@@ -108,6 +109,17 @@ void webUnlockSurface(SDL_Surface*)
 void webSwapBuffers(void)
 {
     waitForAnimationFrame();
+}
+
+SDL_Surface* webSetVideoMode(int width, int height, int bpp, Uint32 flags)
+{
+    static SDL_Surface* screen = nullptr;
+    if (!screen)
+        return screen = SDL_SetVideoMode(width, height, bpp, flags);
+    emscripten_set_canvas_element_size("#canvas", width, height);
+    screen->w = width;
+    screen->h = height;
+    return screen;
 }
 
 int webToggleFullScreen(SDL_Surface*)

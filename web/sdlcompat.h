@@ -4,7 +4,8 @@
 // premultiplied alpha rounds the colour of translucent texels, so images are decoded into plain
 // memory surfaces instead. Its mixer has no chunk volume; the show only ever asks for full volume.
 // A buffer swap waits for the browser's next animation frame, which lets the page draw while the
-// show's loops keep their native shape.
+// show's loops keep their native shape. Setting the video mode again (the page was resized) only
+// resizes the canvas: the GL context and everything loaded into it stay.
 #pragma once
 
 #include <SDL/SDL.h>
@@ -22,6 +23,7 @@ SDL_Surface* webConvertSurface(SDL_Surface* source, SDL_PixelFormat* format, Uin
 void webFreeSurface(SDL_Surface* surface);
 int webLockSurface(SDL_Surface* surface);
 void webUnlockSurface(SDL_Surface* surface);
+SDL_Surface* webSetVideoMode(int width, int height, int bpp, Uint32 flags);  // first call: SDL's own
 void webSwapBuffers(void);                       // presents, then waits for the next animation frame
 int webToggleFullScreen(SDL_Surface* screen);    // the page's player, letterboxed, fills the screen
 int webVolumeChunk(Mix_Chunk* chunk, int volume);  // chunks play at full volume, the only one set
@@ -37,6 +39,7 @@ int webVolumeChunk(Mix_Chunk* chunk, int volume);  // chunks play at full volume
 #define SDL_FreeSurface webFreeSurface
 #define SDL_LockSurface webLockSurface
 #define SDL_UnlockSurface webUnlockSurface
+#define SDL_SetVideoMode webSetVideoMode
 #define SDL_GL_SwapBuffers webSwapBuffers
 #define SDL_WM_ToggleFullScreen webToggleFullScreen
 #define Mix_VolumeChunk webVolumeChunk

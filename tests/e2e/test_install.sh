@@ -30,7 +30,7 @@ else
 fi
 
 desktop="$prefix/share/applications/bearings.desktop"
-if grep -qx 'Exec=bearings' "$desktop" && grep -qx 'Terminal=false' "$desktop" && grep -qx 'Icon=bearings' "$desktop" &&
+if grep -qx 'Exec=bearings --native' "$desktop" && grep -qx 'Terminal=false' "$desktop" && grep -qx 'Icon=bearings' "$desktop" &&
    [ -f "$prefix/share/icons/hicolor/scalable/apps/bearings.svg" ]; then
   pass "the desktop entry names the launcher and its icon"
 else

@@ -83,18 +83,39 @@ void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); state(
 void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
 void glPointSize(GLfloat size) { record("glPointSize", {size}); }
 void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
-void glClear(GLbitfield mask) { record("glClear", {double(mask)}); }
+// A clear logs its mask, its colour and, under a scissor, the box it is confined to.
+void glClear(GLbitfield mask)
+{
+    const glrec::State& s = state();
+    std::vector<double> args = {double(mask), s.clearColour[0], s.clearColour[1], s.clearColour[2]};
+    if (glrec::isEnabled(GL_SCISSOR_TEST))
+        args.insert(args.end(), s.scissor.begin(), s.scissor.end());
+    record("glClear", args);
+}
+void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a)
+{
+    record("glClearColor", {r, g, b, a});
+    state().clearColour = {r, g, b, a};
+}
 void glFinish(void) { record("glFinish", {}); }
-void glClearColor(GLclampf r, GLclampf g, GLclampf b, GLclampf a) { record("glClearColor", {r, g, b, a}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
 void glScissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("glScissor", {}); state().scissor = {x, y, w, h}; }
-// The program asks only for the model-view and projection matrices and the viewport.
+// The program asks for the matrices, the clear colour, the size limits, the viewport and the scissor.
 void glGetFloatv(GLenum pname, GLfloat* params)
 {
-    std::copy_n(glrec::matrix(pname == GL_PROJECTION_MATRIX ? GL_PROJECTION : GL_MODELVIEW), 16, params);
+    if (pname == GL_POINT_SIZE_RANGE || pname == GL_ALIASED_LINE_WIDTH_RANGE)
+        std::copy_n(std::array<GLfloat, 2>{1, state().largestSize}.begin(), 2, params);
+    else if (pname == GL_COLOR_CLEAR_VALUE)
+        std::copy_n(state().clearColour.begin(), 4, params);
+    else
+        std::copy_n(glrec::matrix(pname == GL_PROJECTION_MATRIX ? GL_PROJECTION : GL_MODELVIEW), 16, params);
 }
-void glGetIntegerv(GLenum, GLint* params) { std::copy_n(std::array<GLint, 4>{0, 0, 1024, 768}.begin(), 4, params); }
+void glGetIntegerv(GLenum pname, GLint* params)
+{
+    std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
+}
+GLboolean glIsEnabled(GLenum cap) { return glrec::isEnabled(cap) ? GL_TRUE : GL_FALSE; }
 
 void glMatrixMode(GLenum mode) { record("glMatrixMode", {double(mode)}); state().matrixMode = mode; }
 void glLoadIdentity(void) { record("glLoadIdentity", {}); glrec::top() = glrec::identity; }

@@ -51,6 +51,8 @@ struct State {
     std::array<float, 3> normal = {0, 0, 1};
     GLuint texture = 0, nextTexture = 1;
     std::array<GLint, 4> scissor = {0, 0, 1024, 768};
+    std::array<float, 4> clearColour = {0, 0, 0, 0};
+    float largestSize = 64;              // pixels: the widest line and point the stand-in "draws"
     GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
     bool depthMask = true;
     const float* vertexArray = nullptr;  // three floats a vertex

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "image.h"
 #include "matrix.h"
 #include "registry.h"
 
@@ -119,11 +120,15 @@ void drawCard(cairo_t* cr, const Card& card)
     }
 }
 
-void writeBoards(const std::string& folder)
+// Every card at `scale` times its size (1 or 2), drawn from the same description: the larger set is
+// for pictures taller than 768, where the card is seen magnified. Its files are named "NAME-2x.png".
+void writeBoardSet(const std::string& folder, int scale)
 {
     for (const Card& card : cards) {
-        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, CARD_WIDTH, CARD_HEIGHT);
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, CARD_WIDTH * scale, CARD_HEIGHT * scale);
         cairo_t* cr = cairo_create(surface);
+        if (scale != 1)
+            cairo_scale(cr, scale, scale);
         cairo_font_options_t* options = cairo_font_options_create();
         cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
         cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -131,12 +136,18 @@ void writeBoards(const std::string& folder)
         cairo_font_options_destroy(options);
         drawCard(cr, card);
         cairo_destroy(cr);
-        const std::string path = folder + "/" + card.file;
+        const std::string path = folder + "/" + scaledName(card.file, scale);
         const cairo_status_t status = cairo_surface_write_to_png(surface, path.c_str());
         cairo_surface_destroy(surface);
         if (status != CAIRO_STATUS_SUCCESS)
             throw std::runtime_error("cannot write " + path);
     }
+}
+
+void writeBoards(const std::string& folder)
+{
+    writeBoardSet(folder, 1);
+    writeBoardSet(folder, 2);
 }
 
 }  // namespace

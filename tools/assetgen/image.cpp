@@ -133,3 +133,11 @@ float smoothstep(float edge0, float edge1, float x)
     const float t = clamp01((x - edge0) / (edge1 - edge0));
     return t * t * (3 - 2 * t);
 }
+
+std::string scaledName(const std::string& file, int scale)
+{
+    if (scale == 1)
+        return file;
+    const std::size_t dot = file.rfind('.');
+    return file.substr(0, dot) + "-" + std::to_string(scale) + "x" + file.substr(dot);
+}

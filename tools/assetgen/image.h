@@ -37,5 +37,8 @@ private:
 float tileNoise(float x, float y, int period, std::uint32_t seed);
 float fractalNoise(float x, float y, int period, int octaves, std::uint32_t seed);
 
+// The file name of an image's drawing at scale times its size: "card.png" at 1, "card-2x.png" at 2.
+std::string scaledName(const std::string& file, int scale);
+
 float clamp01(float v);
 float smoothstep(float edge0, float edge1, float x);

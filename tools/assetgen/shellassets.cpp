@@ -8,10 +8,11 @@
 namespace {
 
 // The loading screen: a warm vignette with a transparent slot where the grey bar shows through.
-// Only the left 70 % of the width reaches the screen, so the slot is centred on x = 0.35.
-void writeLoading(const std::string& folder)
+// Only the left 70 % of the width reaches the screen, so the slot is centred on x = 0.35. At scale 2
+// the same picture with twice the pixels each way, for pictures taller than 768.
+void writeLoading(const std::string& folder, int scale)
 {
-    const int width = 512, height = 256;
+    const int width = 512 * scale, height = 256 * scale;
     Image image(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -20,16 +21,17 @@ void writeLoading(const std::string& folder)
             const float dx = u - 0.5f, dy = v - 0.5f;
             const float vignette = 1.0f - 0.9f * std::sqrt(dx * dx + dy * dy);
             const float slot = smoothstep(0.06f, 0.045f, std::fabs(dy)) * smoothstep(0.49f, 0.47f, std::fabs(dx));
-            const float grain = 0.04f * fractalNoise(x / 8.0f, y / 8.0f, 64, 3, 17);
+            const float grain = 0.04f * fractalNoise(x / (8.0f * scale), y / (8.0f * scale), 64, 3, 17);
             image.set(x, y, 0.20f * vignette + grain, 0.13f * vignette + grain, 0.09f * vignette + grain, 1.0f - slot);
         }
-    writePng(image, folder + "/loading.png");
+    writePng(image, folder + "/" + scaledName("loading.png", scale));
 }
 
-// Letterbox: black bands top and bottom with soft inner edges, white (no change) between.
-void writeLetterbox(const std::string& folder)
+// Letterbox: black bands top and bottom with soft inner edges, white (no change) between. Its soft
+// edges are seen magnified on large pictures: scale 2 draws it with twice the pixels each way.
+void writeLetterbox(const std::string& folder, int scale)
 {
-    const int size = 256;
+    const int size = 256 * scale;
     Image image(size, size);
     for (int y = 0; y < size; ++y) {
         const float v = (y + 0.5f) / size;
@@ -42,7 +44,7 @@ void writeLetterbox(const std::string& folder)
             image.set(x, y, shade, shade, shade, 1.0f);
         }
     }
-    writeBmp(image, folder + "/letterbox.bmp");
+    writeBmp(image, folder + "/" + scaledName("letterbox.bmp", scale));
 }
 
 // Grain: near-white speckle; multiplied over the frame it darkens it by a few percent at random.
@@ -94,8 +96,10 @@ void writeBlob(const std::string& folder)
 
 void writeShellAssets(const std::string& folder)
 {
-    writeLoading(folder);
-    writeLetterbox(folder);
+    for (int scale = 1; scale <= 2; ++scale) {
+        writeLoading(folder, scale);
+        writeLetterbox(folder, scale);
+    }
     writeNoise(folder);
     writeLine(folder);
     writeBlob(folder);

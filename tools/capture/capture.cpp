@@ -67,6 +67,16 @@ void printBench(const std::vector<std::vector<double>>& frameMs, const std::vect
 {
     std::printf("renderer: %s (%s)\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                 reinterpret_cast<const char*>(glGetString(GL_VERSION)));
+    GLint viewport[2] = {0, 0}, texture = 0;
+    GLfloat points[2] = {0, 0}, lines[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    glGetFloatv(GL_POINT_SIZE_RANGE, points);
+    glGetFloatv(GL_ALIASED_LINE_WIDTH_RANGE, lines);
+    std::printf("limits: viewport %dx%d, texture %d, point sizes %g-%g, line widths %g-%g\n", viewport[0], viewport[1], texture,
+                points[0], points[1], lines[0], lines[1]);
+    std::printf("frames: %dx%d, drawn at %dx%d\n", frameFormat.width, frameFormat.height, frameFormat.width * frameFormat.supersample,
+                frameFormat.height * frameFormat.supersample);
     std::printf("start-up to first frame: %.0f ms\n", loadingMs);
     const double floorMedian = percentile(floorMs, 0.5);
     std::printf("floor (clear, overlay pass, present; no scene), %zu frames: median %.2f ms, p99 %.2f ms\n",

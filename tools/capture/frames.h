@@ -4,10 +4,18 @@
 #include <string>
 #include <vector>
 
-constexpr int FRAME_WIDTH = 1024;   // pixels, the show's video mode
-constexpr int FRAME_HEIGHT = 768;
+// The size frames, videos and thumbnails come out at, and how many drawn pixels each way are
+// averaged into one of theirs (the output is drawn that many times larger). Set once, before the
+// show opens its display; by default the show's own 1024x768, one to one.
+struct FrameFormat {
+    int width = 1024;     // pixels
+    int height = 768;
+    int supersample = 1;  // 1 to 4
+};
+extern FrameFormat frameFormat;
 
-// Reads the back buffer into top-row-first RGB bytes (FRAME_WIDTH x FRAME_HEIGHT x 3).
+// Reads the back buffer into top-row-first RGB bytes (frameFormat.width x height x 3), each pixel the
+// mean of its supersample x supersample drawn pixels.
 void readFrame(std::vector<unsigned char>& rgb);
 
 void writeFramePng(const std::vector<unsigned char>& rgb, const std::string& path);

@@ -13,6 +13,8 @@
 #include "capture.h"
 #include "demo.h"
 #include "exception.h"
+#include "frames.h"
+#include "picture.h"
 
 namespace {
 
@@ -52,22 +54,43 @@ const char* usage =
     "                   differ from a full play; default: play every frame from 0)\n"
     "  --to MS          stop before show time MS (default: the last --at frame, or the show's end)\n"
     "  --bench          print median and 99th-percentile wall time per frame for each entry\n"
-    "  --video FILE     export the stretch (default: the whole show) as 1024x768 H.264 MP4 with\n"
-    "                   the music, through ffmpeg\n"
+    "  --video FILE     export the stretch (default: the whole show) as H.264 MP4 (--size, default\n"
+    "                   1024x768) with the music, through ffmpeg\n"
     "  --contact-sheet FILE  one PNG of labelled thumbnails from the middle of every entry\n"
+    "  --size WxH       frames, video and sheet at this size (default 1024x768); the 4:3 picture\n"
+    "                   fills its height or width, with black bars beside it\n"
+    "  --supersample N  draw each frame N times larger each way (2 to 4) and average it down\n"
     "  --help           this text\n"
     "examples:\n"
     "  bearings-capture --at 0 --at 14500 --out /tmp/frames\n"
     "  bearings-capture --bench --to 36000\n"
     "  bearings-capture --video /tmp/bearings.mp4\n"
     "  bearings-capture --video /tmp/forest.mp4 --from 212000 --to 230000\n"
-    "  bearings-capture --contact-sheet /tmp/sheet.png --fps 10\n";
+    "  bearings-capture --contact-sheet /tmp/sheet.png --fps 10\n"
+    "  bearings-capture --video /tmp/bearings-2160.mp4 --size 3840x2160 --supersample 2\n";
 
 bool parseInt(const char* text, long& value)
 {
     char* end = nullptr;
     value = std::strtol(text, &end, 10);
     return end && *end == '\0' && end != text;
+}
+
+// --size WxH or --supersample N, into the frame format.
+bool parseFrameFormat(const std::string& option, const char* text)
+{
+    long value = 0;
+    if (option == "--size") {
+        if (parseSize(text, frameFormat.width, frameFormat.height))
+            return true;
+        std::cerr << "bearings-capture: --size needs a size such as 1920x1080, not '" << text << "'\n";
+    } else if (parseInt(text, value) && value >= 1 && value <= 4) {
+        frameFormat.supersample = static_cast<int>(value);
+        return true;
+    } else {
+        std::cerr << "bearings-capture: --supersample needs 1, 2, 3 or 4, not '" << text << "'\n";
+    }
+    return false;
 }
 
 bool parseOptions(int argc, char** argv, CaptureOptions& options)
@@ -87,6 +110,9 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
             options.videoFile = argv[++i];
         } else if (arg == "--contact-sheet" && hasValue) {
             options.contactSheetFile = argv[++i];
+        } else if ((arg == "--size" || arg == "--supersample") && hasValue) {
+            if (!parseFrameFormat(arg, argv[++i]))
+                return false;
         } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {
             if (!parseInt(argv[++i], value) || value < 0) {
                 std::cerr << "bearings-capture: " << arg << " needs a whole number, not '" << argv[i] << "'\n";
@@ -107,6 +133,12 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
     }
     if (options.fps < 1 || options.fps > 1000) {
         std::cerr << "bearings-capture: --fps must lie between 1 and 1000\n";
+        return false;
+    }
+    if (!options.videoFile.empty() && (frameFormat.width % 2 || frameFormat.height % 2)) {
+        // H.264 in 4:2:0 halves the colour planes: odd sizes cannot be encoded.
+        std::cerr << "bearings-capture: --video needs an even width and height, not " << frameFormat.width << "x"
+                  << frameFormat.height << "\n";
         return false;
     }
     std::sort(options.frameTimes.begin(), options.frameTimes.end());
@@ -131,7 +163,10 @@ int main(int argc, char** argv)
         return 2;
     try {
         const auto began = std::chrono::steady_clock::now();
-        Demo demo;
+        DisplayRequest display;
+        display.width = frameFormat.width * frameFormat.supersample;
+        display.height = frameFormat.height * frameFormat.supersample;
+        Demo demo(display);
         options.loadingMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
         return runCapture(demo, options);
     } catch (Exception e) {

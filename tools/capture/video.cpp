@@ -45,7 +45,7 @@ std::string ffmpegCommand(const std::string& path, int fps, const std::string& m
 {
     std::ostringstream command;
     command << "ffmpeg -hide_banner -loglevel error -nostdin -y"
-            << " -f rawvideo -pixel_format rgb24 -video_size " << FRAME_WIDTH << 'x' << FRAME_HEIGHT
+            << " -f rawvideo -pixel_format rgb24 -video_size " << frameFormat.width << 'x' << frameFormat.height
             << " -framerate " << fps << " -i pipe:0"
             << " -ss " << seconds(audioStartMs) << " -i " << shellQuoted(musicFile)
             << " -map 0:v:0 -map 1:a:0"

@@ -13,7 +13,7 @@ public:
     VideoExport(const std::string& path, int fps, const std::string& musicFile, int audioStartMs, int durationMs);
     ~VideoExport();
 
-    void write(const std::vector<unsigned char>& rgb);  // one 1024x768 RGB frame, top row first
+    void write(const std::vector<unsigned char>& rgb);  // one RGB frame of frameFormat's size, top row first
     void finish();  // closes the pipe; throws when ffmpeg failed
 
 private:

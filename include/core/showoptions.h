@@ -1,0 +1,21 @@
+// showoptions.h -- the show's command line: what to do and which output to ask for.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ShowOptions {
+    enum Action { Play, Help, Version, Fail };
+    Action action = Play;
+    int width = 1024;          // pixels; 0 with height 0: the desktop's own resolution
+    int height = 768;
+    bool fullScreen = true;
+    bool resizable = false;
+    std::string error;         // for Fail: one line saying what is wrong
+};
+
+// Reads the arguments after the program name. With none, the show plays full screen at 1024x768.
+ShowOptions parseShowOptions(const std::vector<std::string>& args);
+
+// The text --help prints.
+extern const char* const SHOW_USAGE;

@@ -1,0 +1,157 @@
+// test_screen.cpp -- the show on outputs of other sizes: sizes in pixels follow the picture's height,
+// wider than GL allows is clamped and said once, the bars are cleared black, cards stay in the picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "board.h"
+#include "demo.h"
+#include "glrecorder.h"
+#include "scene.h"
+#include "screen.h"
+
+namespace {
+// Works in the show folder (the generated assets) and puts the output back to 1024x768 afterwards.
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousFolder = std::filesystem::current_path();
+        std::filesystem::current_path(SHOW_DIR);
+        glrec::reset();
+    }
+    void TearDown() override
+    {
+        setOutputSize(1024, 768);
+        Tempo::setTickSource(nullptr);
+        std::filesystem::current_path(previousFolder);
+    }
+
+    // Every glPointSize and glLineWidth, in order, of each animated scene's setup, its first frame
+    // (which starts its own clock) and a frame in the middle of its entry.
+    std::vector<double> sizesDrawn(Demo& demo)
+    {
+        glrec::state().log.clear();
+        for (std::size_t i = 0; i + 1 < demo.timeline.size(); ++i) {
+            if (timelineRows()[i].kind == SceneKind::Board)
+                continue;
+            glrec::setClock(static_cast<std::uint32_t>(demo.timeline[i].start));
+            demo.timeline[i].scene->setup();
+            demo.timeline[i].scene->draw(*demo.tempo);
+            glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
+            demo.timeline[i].scene->draw(*demo.tempo);
+        }
+        std::vector<double> sizes;
+        for (const glrec::Call& call : glrec::state().log)
+            if (call.name == "glPointSize" || call.name == "glLineWidth")
+                sizes.push_back(call.args[0]);
+        return sizes;
+    }
+
+    std::filesystem::path previousFolder;
+};
+}  // namespace
+
+TEST_F(ScreenTest, EveryPointSizeLineWidthAndBranchWidthFollowsThePictureHeight)
+{
+    glrec::setClock(0);
+    Demo demo(Demo::Unloaded{});
+    demo.buildTimeline();
+    demo.startClockAndMusic(false);
+    const std::vector<double> atDesignSize = sizesDrawn(demo);
+    ASSERT_GT(atDesignSize.size(), 20u);  // every scene with points or lines, and the forest's trees
+
+    setOutputSize(2048, 1536);
+    EXPECT_EQ(glrec::callsNamed("glViewport").back().args, (std::vector<double>{0, 0, 2048, 1536}));
+    const std::vector<double> atDouble = sizesDrawn(demo);
+    ASSERT_EQ(atDouble.size(), atDesignSize.size());
+    for (std::size_t i = 0; i < atDouble.size(); ++i)
+        EXPECT_EQ(atDouble[i], 2 * atDesignSize[i]) << "size " << i;
+
+    // What a scene inherits before it sets its own: one pixel of the layout, scaled.
+    setOutputSize(1920, 1080);
+    EXPECT_EQ(glrec::callsNamed("glLineWidth").back().args[0], 1.40625);
+    EXPECT_EQ(glrec::callsNamed("glPointSize").back().args[0], 1.40625);
+}
+
+TEST_F(ScreenTest, SizesBeyondTheGlLimitAreClampedAndSaidOnce)
+{
+    glrec::state().largestSize = 10;
+    setOutputSize(3840, 2160);  // scale 2.8125
+    testing::internal::CaptureStderr();
+    lineWidth(2);
+    pointSize(6);
+    lineWidth(5);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(glrec::callsNamed("glLineWidth").back().args[0], 10);
+    EXPECT_EQ(glrec::callsNamed("glPointSize").back().args[0], 10);
+    EXPECT_FLOAT_EQ(glrec::callsNamed("glLineWidth").at(glrec::callsNamed("glLineWidth").size() - 2).args[0], 5.625f);
+    EXPECT_NE(said.find("16.875"), std::string::npos) << said;  // the first size too wide, named
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+}
+
+TEST_F(ScreenTest, BarsAreClearedBlackOutsideThePictureAndTheSceneStateIsLeftAsItWas)
+{
+    setOutputSize(1920, 1080);
+    EXPECT_EQ(glrec::callsNamed("glViewport").back().args, (std::vector<double>{240, 0, 1440, 1080}));
+    glClearColor(0.3f, 0.2f, 0.15f, 1.0f);
+    glrec::state().log.clear();
+    blackenBars();
+    const std::vector<glrec::Call> clears = glrec::callsNamed("glClear");
+    ASSERT_EQ(clears.size(), 2u);
+    EXPECT_EQ(clears[0].args, (std::vector<double>{GL_COLOR_BUFFER_BIT, 0, 0, 0, 0, 0, 240, 1080}));
+    EXPECT_EQ(clears[1].args, (std::vector<double>{GL_COLOR_BUFFER_BIT, 0, 0, 0, 1680, 0, 240, 1080}));
+    EXPECT_FLOAT_EQ(glrec::state().clearColour[0], 0.3f);  // the scene's clear colour is back
+    EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST));
+
+    setOutputSize(1024, 1024);  // bars above and below
+    glrec::state().log.clear();
+    blackenBars();
+    const std::vector<glrec::Call> rows = glrec::callsNamed("glClear");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(std::vector<double>(rows[0].args.begin() + 4, rows[0].args.end()), (std::vector<double>{0, 0, 1024, 128}));
+    EXPECT_EQ(std::vector<double>(rows[1].args.begin() + 4, rows[1].args.end()), (std::vector<double>{0, 896, 1024, 128}));
+
+    setOutputSize(1024, 768);
+    glrec::state().log.clear();
+    blackenBars();
+    EXPECT_TRUE(glrec::state().log.empty());  // no bars, no calls: the design size draws as it always did
+}
+
+TEST_F(ScreenTest, CardsDrawOnlyInsideThePictureAndLayOutAgainWhenItMoves)
+{
+    Board card("titleboard.png");
+    glrec::setClock(0);
+    Tempo tempo(120, 0);
+    tempo.start();
+    auto scissorsInside = [](int left, int right) {
+        int boxes = 0;
+        for (const glrec::Primitive& primitive : glrec::primitives()) {
+            EXPECT_TRUE(primitive.scissored);
+            EXPECT_TRUE(primitive.scissor[0] >= left && primitive.scissor[0] + primitive.scissor[2] <= right)
+                << primitive.scissor[0] << " + " << primitive.scissor[2];
+            ++boxes;
+        }
+        return boxes;
+    };
+    card.draw(tempo);
+    EXPECT_GT(scissorsInside(0, 1024), 0);
+
+    setOutputSize(1920, 1080);  // the card was built for 1024x768: it must follow
+    glrec::state().primitives.clear();
+    card.draw(tempo);
+    EXPECT_GT(scissorsInside(240, 1680), 0);
+    EXPECT_GT(glrec::primitives().back().scissor[0] + glrec::primitives().back().scissor[2], 1024);  // spans the new width
+}
+
+TEST_F(ScreenTest, PicturesTallerThanTheLayoutLoadTheLargerDrawings)
+{
+    EXPECT_EQ(imageForPicture("titleboard.png"), "titleboard.png");
+    setOutputSize(1920, 1080);
+    EXPECT_EQ(imageForPicture("titleboard.png"), "titleboard-2x.png");
+    EXPECT_EQ(imageForPicture("letterbox.bmp"), "letterbox-2x.bmp");
+    setOutputSize(800, 600);
+    EXPECT_EQ(imageForPicture("loading.png"), "loading.png");
+}
