@@ -12,7 +12,7 @@ packages=(
   libgtest-dev
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
-  ffmpeg
+  ffmpeg parallel
   clang libclang-rt-14-dev
   emscripten chromium
 )
