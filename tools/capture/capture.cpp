@@ -92,7 +92,7 @@ void printSeekBench(const std::vector<std::vector<double>>& drawnMs, const std::
         all.insert(all.end(), entry.begin(), entry.end());
     if (all.empty())
         return;
-    std::printf("skipped (run into one pixel, no read-back or swap), %zu frames: median %.2f ms, p99 %.2f ms\n", all.size(),
+    std::printf("skipped (run for their effects, clipped away; no read-back or swap), %zu frames: median %.2f ms, p99 %.2f ms\n", all.size(),
                 percentile(all, 0.5), percentile(all, 0.99));
     std::printf("%-5s %-16s %7s %10s %10s %10s\n", "entry", "name", "skipped", "median ms", "p99 ms", "drawn ms");
     for (std::size_t i = 0; i < skippedMs.size(); ++i) {
