@@ -13,7 +13,7 @@ at_options=$(for t in $times; do echo --at "$t"; done)
 run() {
   local out=$1
   shift
-  (cd "$SHOW_DIR" && timeout 800 ./bearings-capture --fps 10 "$@" --out "$SCRATCH/$out" >/dev/null 2>&1)
+  (cd "$SHOW_DIR" && timeout 1700 ./bearings-capture --fps 10 "$@" --out "$SCRATCH/$out" >/dev/null 2>&1)
 }
 
 # The reference: every frame drawn in full, as before seeking existed.
