@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libpng-dev
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
-  ffmpeg
+  ffmpeg parallel
   pulseaudio libpulse-dev python3-numpy
   clang libclang-rt-14-dev
   emscripten chromium

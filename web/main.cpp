@@ -14,6 +14,7 @@
 
 #include "demo.h"
 #include "exception.h"
+#include "seek.h"
 #include "timeline.h"
 
 namespace {
@@ -32,10 +33,9 @@ std::uint32_t virtualTicks()
 }  // namespace
 
 // What the page asked for: a frame time (ms) or -1 for the show, and the frame rate (frames per
-// second) and fast-forward point (ms) of the virtual clock.
+// second) of the virtual clock.
 EM_JS(int, requestedFrameMs, (), { return Module.request ? Module.request.atMs : -1; });
 EM_JS(int, requestedFps, (), { return Module.request ? Module.request.fps : 60; });
-EM_JS(int, requestedFromMs, (), { return Module.request ? Module.request.fromMs : 0; });
 // The canvas size the page wants the show drawn at (the window's size in device pixels), or 0 for
 // the show's own 1024x768 (frame mode, whose frames are compared with the native tool's).
 EM_JS(int, requestedOutputWidth, (), { return Module.outputSize ? Module.outputSize().width : 0; });
@@ -66,55 +66,34 @@ extern "C" EMSCRIPTEN_KEEPALIVE int bearingsShowMs()
 
 namespace {
 
-int entryAt(const Demo& demo, int ms)
-{
-    int index = 0;
-    while (index + 1 < static_cast<int>(demo.timeline.size()) && demo.timeline[index + 1].start <= ms)
-        ++index;
-    return index;
-}
-
-// Plays every frame from the fast-forward point on the virtual clock, as the native capture tool
-// does, and hands the frame at atMs to the page.
-void playToFrame(Demo& demo, int atMs, int fps, int fromMs)
+// Plays every frame from 0 on the virtual clock, as the native capture tool does: frame n shows
+// floor(n * 1000 / fps) ms, and the frame at atMs is the one on screen then. Frames before it only
+// run, without their pixels, so it is the frame a full play shows; it is handed to the page.
+void playToFrame(Demo& demo, int atMs, int fps)
 {
     const int showEnd = demo.timeline.back().start;
     atMs = std::min(atMs, showEnd - 1);
-    const int firstEntry = entryAt(demo, std::min(fromMs, showEnd - 1));
-    const int startMs = demo.timeline[firstEntry].start;
-    const double msPerFrame = 1000.0 / fps;
+    const long lastFrame = ((static_cast<long>(atMs) + 1) * fps - 1) / 1000;  // the last frame at or before atMs
+    const int frameMs = static_cast<int>(lastFrame * 1000 / fps);
 
     Tempo::setTickSource(virtualTicks);
     virtualNow = 0;
     demo.startClockAndMusic(false);
-    for (int i = 0; i < firstEntry; ++i) {
-        virtualNow = static_cast<std::uint32_t>(demo.timeline[i].start);
-        demo.advanceTimeline();
-        demo.drawFrame();
-    }
-
     std::vector<unsigned char> rgba(static_cast<std::size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 4);
-    bool captured = false;
-    for (long frame = 0;;) {
-        int now = startMs + static_cast<int>(frame * msPerFrame);
-        if (!captured && atMs < now)
-            now = atMs;  // a time between two frames gets a frame of its own
-        else
-            ++frame;
-        if (now > atMs || !demo.running)
-            break;
-        virtualNow = static_cast<std::uint32_t>(now);
+    for (long frame = 0; frame <= lastFrame && demo.running; ++frame) {
+        virtualNow = static_cast<std::uint32_t>(frame * 1000 / fps);
         const double began = emscripten_get_now();
         if (!demo.advanceTimeline())
             break;
         demo.handleEvents();
-        demo.drawFrame();
-        if (now == atMs) {
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-            reportFrame(rgba.data(), FRAME_WIDTH, FRAME_HEIGHT, atMs);
-            captured = true;
+        if (frame < lastFrame) {
+            drawSkippedFrame(demo);
+            continue;
         }
+        demo.drawFrame();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        reportFrame(rgba.data(), FRAME_WIDTH, FRAME_HEIGHT, frameMs);
         SDL_GL_SwapBuffers();
         reportFrameTime(demo.currentEntry(), emscripten_get_now() - began);
     }
@@ -134,7 +113,7 @@ int main(int, char**)
             display = DisplayRequest{requestedOutputWidth(), requestedOutputHeight(), false, true};
         Demo* demo = new Demo(display);
         if (atMs >= 0) {
-            playToFrame(*demo, atMs, std::max(1, requestedFps()), requestedFromMs());
+            playToFrame(*demo, atMs, std::max(1, requestedFps()));
         } else {
             demo->heardClock = musicHeardMs;
             liveDemo = demo;

@@ -15,4 +15,12 @@ else
   fail "no /floor column: '$OUT'"
 fi
 
+OUT=$(cd "$SHOW_DIR" && timeout 600 ./bearings-capture --bench --fps 10 --from 1000 --to 2000 2>/dev/null)
+if echo "$OUT" | grep -Eq '^floor .*, 10 frames' && echo "$OUT" | grep -Eq '^skipped .*, 10 frames: median [0-9.]+ ms' \
+   && echo "$OUT" | grep -Eq '^0 +title board +10 +[0-9.]+ +[0-9.]+ +[0-9.]+$'; then
+  pass "frames before --from are run without pixels and timed apart, next to the drawn ones"
+else
+  fail "no skipped-frame table: '$OUT'"
+fi
+
 finish

@@ -37,12 +37,12 @@ export async function launch() {
   return { browser, close: () => browser.close() };
 }
 
-// The page's frame at show time atMs as top-down RGB, played from 0 (or fromMs) at fps.
-export async function renderFrame(browser, url, atMs, fps, fromMs = 0, timeoutMs = 600000) {
+// The page's frame at show time atMs as top-down RGB, played from 0 at fps.
+export async function renderFrame(browser, url, atMs, fps, timeoutMs = 600000) {
   const page = await browser.newPage({ viewport: { width: 1024, height: 768 } });
   const errors = [];
   page.on('pageerror', (error) => errors.push(error.message));
-  await page.goto(`${url}?at=${atMs}&fps=${fps}&from=${fromMs}`);
+  await page.goto(`${url}?at=${atMs}&fps=${fps}`);
   await page.waitForFunction(() => window.bearings.ready || window.bearings.ended, null, { timeout: timeoutMs, polling: 250 });
   if (errors.length) throw new Error(`page error: ${errors.join('; ')}`);
   const result = await page.evaluate(() => {

@@ -11,8 +11,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "framegrid.h"
 #include "frames.h"
 #include "gl.h"
+#include "parts.h"
+#include "seek.h"
 #include "timeline.h"
 #include "video.h"
 
@@ -30,15 +33,6 @@ std::uint32_t virtualTicks()
 double msSince(Clock::time_point began)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - began).count();
-}
-
-// Index of the timeline entry that is current at show time ms.
-int entryAt(const Demo& demo, int ms)
-{
-    int index = 0;
-    while (index + 1 < static_cast<int>(demo.timeline.size()) && demo.timeline[index + 1].start <= ms)
-        ++index;
-    return index;
 }
 
 std::string entryName(int index)
@@ -99,6 +93,31 @@ void printBench(const std::vector<std::vector<double>>& frameMs, const std::vect
     std::fflush(stdout);
 }
 
+// Per entry, the cost of a frame run for its effects alone (reaching a later time exactly) next to
+// one drawn in full; only when the run skipped any (frames before --from, or before an --at time).
+void printSeekBench(const std::vector<std::vector<double>>& drawnMs, const std::vector<std::vector<double>>& skippedMs)
+{
+    std::vector<double> all;
+    for (const auto& entry : skippedMs)
+        all.insert(all.end(), entry.begin(), entry.end());
+    if (all.empty())
+        return;
+    std::printf("skipped (run for their effects, clipped away; no read-back or swap), %zu frames: median %.2f ms, p99 %.2f ms\n", all.size(),
+                percentile(all, 0.5), percentile(all, 0.99));
+    std::printf("%-5s %-16s %7s %10s %10s %10s\n", "entry", "name", "skipped", "median ms", "p99 ms", "drawn ms");
+    for (std::size_t i = 0; i < skippedMs.size(); ++i) {
+        if (skippedMs[i].empty())
+            continue;
+        std::printf("%-5zu %-16s %7zu %10.2f %10.2f", i, entryName(static_cast<int>(i)).c_str(), skippedMs[i].size(),
+                    percentile(skippedMs[i], 0.5), percentile(skippedMs[i], 0.99));
+        if (drawnMs[i].empty())
+            std::printf(" %10s\n", "-");
+        else
+            std::printf(" %10.2f\n", percentile(drawnMs[i], 0.5));
+    }
+    std::fflush(stdout);
+}
+
 std::string frameName(int ms)
 {
     char name[32];
@@ -149,27 +168,16 @@ private:
     Clock::time_point lastShown;
 };
 
-// The virtual clock's frames: frame n shows show time floor(n * 1000 / fps) ms, whatever else a
-// run draws, so that a frame depends only on its time and the frame rate.
-struct FrameGrid {
-    int fps;
-
-    int timeOf(long frame) const { return static_cast<int>(frame * 1000 / fps); }
-    long lastAtOrBefore(int ms) const { return ((static_cast<long>(ms) + 1) * fps - 1) / 1000; }
-    long firstAtOrAfter(int ms) const { return (static_cast<long>(ms) * fps + 999) / 1000; }
-};
-
 // What one run will draw and keep, worked out from the options and the timeline before any frame.
 struct CapturePlan {
     int entries = 0;                // timeline entries, without the terminating one
     FrameGrid grid{60};
     std::vector<int> frameTimes;    // show times (ms) of the frames to write as PNG, on the grid, sorted
     std::vector<int> captureTimes;  // show times (ms) to read back: those and the sheet thumbnails
-    int firstEntry = 0;             // the entry playing starts at (earlier ones are fast-forwarded)
-    long firstFrame = 0;            // the grid frame at its start; frames step on from here
     int lastMs = 0;                 // the last show time (ms) that may be drawn
     int videoStartMs = 0;           // the first whole frame at or after --from (ms); the music starts there too
-    int videoDurationMs = 0;        // how long the video lasts (ms); 0 without --video
+    int videoDurationMs = 0;        // how long the video lasts (ms); 0 without --video or --part
+    bool drawEveryFrame = false;    // --no-seek: frames nobody sees are drawn in full too
 };
 
 // Which frames to draw and read back, and where the video starts and ends.
@@ -178,7 +186,7 @@ CapturePlan planCapture(const Demo& demo, const CaptureOptions& options)
     CapturePlan plan;
     const int showEnd = demo.timeline.back().start;
     plan.entries = static_cast<int>(demo.timeline.size()) - 1;
-    const bool wholeStretch = options.bench || !options.videoFile.empty();
+    const bool wholeStretch = options.bench || !options.videoFile.empty() || !options.partFile.empty();
 
     plan.grid = FrameGrid{options.fps};
 
@@ -206,12 +214,10 @@ CapturePlan planCapture(const Demo& demo, const CaptureOptions& options)
         plan.lastMs = std::min(plan.lastMs, plan.captureTimes.back());
 
     const int fromMs = std::min(options.fromMs, showEnd - 1);
-    plan.firstEntry = entryAt(demo, fromMs);
-    plan.firstFrame = plan.grid.firstAtOrAfter(demo.timeline[plan.firstEntry].start);
-
     const long firstVideoFrame = plan.grid.firstAtOrAfter(fromMs);
     plan.videoStartMs = plan.grid.timeOf(firstVideoFrame);
-    if (!options.videoFile.empty()) {
+    plan.drawEveryFrame = options.noSeek;
+    if (!options.videoFile.empty() || !options.partFile.empty()) {
         const long videoFrames = std::max(0L, plan.grid.lastAtOrBefore(plan.lastMs) + 1 - firstVideoFrame);
         plan.videoDurationMs = static_cast<int>(videoFrames * 1000 / options.fps);
     }
@@ -235,20 +241,12 @@ void openOutputs(const CaptureOptions& options, const CapturePlan& plan, Capture
         mkdir(options.outDir.c_str(), 0755);
 #endif
     if (!options.videoFile.empty())
-        outputs.video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", plan.videoStartMs, plan.videoDurationMs));
+        outputs.video.reset(new VideoExport(options.videoFile, options.fps, "music.ogg", plan.videoStartMs, plan.videoDurationMs,
+                                            options.lossless));
+    else if (!options.partFile.empty())
+        outputs.video = startPart(options.partFile, options.fps, options.fromMs, plan.lastMs + 1, options.lossless);
     if (!options.contactSheetFile.empty())
         outputs.sheet.reset(new ContactSheet(plan.entries, 7));
-}
-
-// Every entry before the first one played still gets its setup and one frame, so the GL state a
-// scene inherits from the ones before it is in place.
-void fastForward(Demo& demo, int firstEntry)
-{
-    for (int i = 0; i < firstEntry; ++i) {
-        virtualNow = static_cast<std::uint32_t>(demo.timeline[i].start);
-        demo.advanceTimeline();
-        demo.drawFrame();
-    }
 }
 
 // Reads the drawn frame back and hands it to whatever wants it: a PNG for an --at time, the
@@ -283,34 +281,55 @@ double drawFloorFrame(Demo& demo)
     return msSince(began);
 }
 
-// Plays from the plan's first entry to its last time on the virtual clock, writing frames as it
-// goes; returns the wall time (ms) of every frame drawn, by timeline entry. For --bench, each frame
-// is followed by a floor frame at the same show time, its wall time added to floorMs.
-std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs,
-                                      std::vector<double>& floorMs)
-{
-    std::vector<std::vector<double>> frameMs(demo.timeline.size());
-    const int startMs = plan.grid.timeOf(plan.firstFrame);
-    std::size_t nextCapture = 0;
-    while (nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] < startMs)
-        ++nextCapture;
-    Progress progress(startMs, plan.lastMs);
+// Wall times (ms) of the frames a run went through, for --bench.
+struct FrameTimes {
+    std::vector<std::vector<double>> drawnMs;    // by timeline entry: frames drawn in full
+    std::vector<std::vector<double>> skippedMs;  // by timeline entry: frames run for their effects alone
+    std::vector<double> floorMs;                 // the floor frame after each drawn frame
+};
 
-    for (long drawn = 0;; ++drawn) {
-        const int now = plan.grid.timeOf(plan.firstFrame + drawn);
+// Whether the frame at show time now is drawn in full: it is written somewhere, or timed as part
+// of the stretch. Every other frame before the stretch's end still runs, into one pixel.
+bool drawsInFull(const CaptureOptions& options, const CapturePlan& plan, int now, bool capture)
+{
+    return plan.drawEveryFrame || capture || ((options.bench || !options.videoFile.empty() || !options.partFile.empty()) &&
+                                              now >= plan.videoStartMs);
+}
+
+// Plays every frame from show time 0 to the plan's last time on the virtual clock, drawing in full
+// those somebody sees and writing them as it goes; the others only run, so that every frame shows
+// the show exactly as a full play does. For --bench, each drawn frame is followed by a floor frame
+// at the same show time.
+FrameTimes play(Demo& demo, const CaptureOptions& options, const CapturePlan& plan, CaptureOutputs& outputs)
+{
+    FrameTimes times{std::vector<std::vector<double>>(demo.timeline.size()), std::vector<std::vector<double>>(demo.timeline.size()), {}};
+    std::size_t nextCapture = 0;
+    Progress progress(0, plan.lastMs);
+
+    for (long frame = 0;; ++frame) {
+        const int now = plan.grid.timeOf(frame);
         if (now > plan.lastMs || !demo.running)
             break;
 
         virtualNow = static_cast<std::uint32_t>(now);
+        const bool capture = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] == now;
         const auto began = Clock::now();
         if (!demo.advanceTimeline())
             break;
         demo.handleEvents();
+        if (!drawsInFull(options, plan, now, capture)) {
+            drawSkippedFrame(demo);
+            if (options.bench) {
+                glFinish();
+                times.skippedMs[demo.currentEntry()].push_back(msSince(began));
+            }
+            progress.update(now, frame + 1);
+            continue;
+        }
         demo.drawFrame();
         glFinish();
         double spent = msSince(began);
 
-        const bool capture = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] == now;
         const bool toVideo = outputs.video && now >= plan.videoStartMs;
         writeFrame(demo, options, plan, now, capture, toVideo, outputs);
         if (capture)
@@ -319,13 +338,13 @@ std::vector<std::vector<double>> play(Demo& demo, const CaptureOptions& options,
         const auto swapBegan = Clock::now();
         SDL_GL_SwapBuffers();
         spent += msSince(swapBegan);
-        frameMs[demo.currentEntry()].push_back(spent);
+        times.drawnMs[demo.currentEntry()].push_back(spent);
         if (options.bench)
-            floorMs.push_back(drawFloorFrame(demo));
-        progress.update(now, drawn + 1);
+            times.floorMs.push_back(drawFloorFrame(demo));
+        progress.update(now, frame + 1);
     }
     progress.finish();
-    return frameMs;
+    return times;
 }
 
 // Closes the video and writes the contact sheet.
@@ -348,12 +367,12 @@ int runCapture(Demo& demo, const CaptureOptions& options)
     Tempo::setTickSource(virtualTicks);
     virtualNow = 0;
     demo.startClockAndMusic(false);
-    fastForward(demo, plan.firstEntry);
-    std::vector<double> floorMs;
-    const std::vector<std::vector<double>> frameMs = play(demo, options, plan, outputs, floorMs);
+    const FrameTimes times = play(demo, options, plan, outputs);
 
     finishOutputs(options, outputs);
-    if (options.bench)
-        printBench(frameMs, floorMs, options.loadingMs);
+    if (options.bench) {
+        printBench(times.drawnMs, times.floorMs, options.loadingMs);
+        printSeekBench(times.drawnMs, times.skippedMs);
+    }
     return 0;
 }

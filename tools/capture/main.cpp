@@ -15,6 +15,7 @@
 #include "exception.h"
 #include "frames.h"
 #include "picture.h"
+#include "parts.h"
 
 namespace {
 
@@ -46,26 +47,36 @@ const char* usage =
     "  --at MS          write the frame on screen at show time MS (repeatable) as OUT/frame-MMMMMM.png:\n"
     "                   frame n shows floor(n*1000/fps) ms, and a time between two frames takes the\n"
     "                   earlier one, named and announced by its own time; a frame's pixels depend\n"
-    "                   only on its time, --fps and --from, not on what else the run writes\n"
+    "                   only on its time and --fps, not on what else the run writes\n"
     "  --out DIR        folder for captured frames (default: .)\n"
     "  --fps N          virtual frames per second (default 60)\n"
-    "  --from MS        fast-forward to the timeline entry that holds MS: earlier entries get their\n"
-    "                   setup and one frame each (quick, but the grain and any per-frame state\n"
-    "                   differ from a full play; default: play every frame from 0)\n"
+    "  --from MS        start the video, part or benchmark at show time MS (default 0); every frame\n"
+    "                   before it still runs, without its pixels, so the stretch is the full play's\n"
     "  --to MS          stop before show time MS (default: the last --at frame, or the show's end)\n"
-    "  --bench          print median and 99th-percentile wall time per frame for each entry\n"
+    "  --bench          print median and 99th-percentile wall time per frame for each entry, and of\n"
+    "                   the frames run without pixels to reach --from\n"
     "  --video FILE     export the stretch (default: the whole show) as H.264 MP4 (--size, default\n"
     "                   1024x768) with the music, through ffmpeg\n"
+    "  --part FILE      the picture of the frames in [--from, --to) alone, no music: one part of an\n"
+    "                   export made in pieces, for --join (MP4 that names its stretch and frame rate)\n"
+    "  --lossless       H.264 at -qp 0 for --video and --part, to check that a join is exact\n"
+    "  --join FILE --parts DIR   put every part in DIR (*.mp4) end to end into FILE, the picture\n"
+    "                   copied, and lay the music under it once; refuses a gap, an overlap or a\n"
+    "                   short part, and with --from/--to, parts that do not cover that stretch\n"
     "  --contact-sheet FILE  one PNG of labelled thumbnails from the middle of every entry\n"
     "  --size WxH       frames, video and sheet at this size (default 1024x768); the 4:3 picture\n"
     "                   fills its height or width, with black bars beside it\n"
     "  --supersample N  draw each frame N times larger each way (2 to 4) and average it down\n"
+    "  --no-seek        draw in full the frames nobody sees too (slow; to check the seek)\n"
     "  --help           this text\n"
     "examples:\n"
     "  bearings-capture --at 0 --at 14500 --out /tmp/frames\n"
     "  bearings-capture --bench --to 36000\n"
     "  bearings-capture --video /tmp/bearings.mp4\n"
     "  bearings-capture --video /tmp/forest.mp4 --from 212000 --to 230000\n"
+    "  bearings-capture --part /tmp/parts/1.mp4 --from 0 --to 245000\n"
+    "  bearings-capture --part /tmp/parts/2.mp4 --from 245000\n"
+    "  bearings-capture --join /tmp/bearings.mp4 --parts /tmp/parts\n"
     "  bearings-capture --contact-sheet /tmp/sheet.png --fps 10\n"
     "  bearings-capture --video /tmp/bearings-2160.mp4 --size 3840x2160 --supersample 2\n";
 
@@ -104,6 +115,16 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
             std::exit(0);
         } else if (arg == "--bench") {
             options.bench = true;
+        } else if (arg == "--lossless") {
+            options.lossless = true;
+        } else if (arg == "--no-seek") {
+            options.noSeek = true;
+        } else if (arg == "--part" && hasValue) {
+            options.partFile = argv[++i];
+        } else if (arg == "--join" && hasValue) {
+            options.joinFile = argv[++i];
+        } else if (arg == "--parts" && hasValue) {
+            options.partsDir = argv[++i];
         } else if (arg == "--out" && hasValue) {
             options.outDir = argv[++i];
         } else if (arg == "--video" && hasValue) {
@@ -118,14 +139,16 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
                 std::cerr << "bearings-capture: " << arg << " needs a whole number, not '" << argv[i] << "'\n";
                 return false;
             }
-            if (arg == "--at")
+            if (arg == "--at") {
                 options.frameTimes.push_back(static_cast<int>(value));
-            else if (arg == "--fps")
+            } else if (arg == "--fps") {
                 options.fps = static_cast<int>(value);
-            else if (arg == "--from")
+            } else if (arg == "--from") {
                 options.fromMs = static_cast<int>(value);
-            else
+                options.fromSet = true;
+            } else {
                 options.toMs = static_cast<int>(value);
+            }
         } else {
             std::cerr << "bearings-capture: unknown or incomplete option '" << arg << "'\n" << usage;
             return false;
@@ -143,8 +166,21 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
     }
     std::sort(options.frameTimes.begin(), options.frameTimes.end());
     options.frameTimes.erase(std::unique(options.frameTimes.begin(), options.frameTimes.end()), options.frameTimes.end());
-    if (!options.bench && options.frameTimes.empty() && options.videoFile.empty() && options.contactSheetFile.empty()) {
-        std::cerr << "bearings-capture: nothing to do (give --at, --bench, --video or --contact-sheet)\n" << usage;
+    if (options.joinFile.empty() != options.partsDir.empty()) {
+        std::cerr << "bearings-capture: --join and --parts go together\n";
+        return false;
+    }
+    if (!options.videoFile.empty() + !options.partFile.empty() + !options.joinFile.empty() > 1) {
+        std::cerr << "bearings-capture: give one of --video, --part and --join\n";
+        return false;
+    }
+    if (options.toMs >= 0 && options.toMs <= options.fromMs && (!options.partFile.empty() || !options.joinFile.empty())) {
+        std::cerr << "bearings-capture: --to must lie after --from\n";
+        return false;
+    }
+    if (!options.bench && options.frameTimes.empty() && options.videoFile.empty() && options.partFile.empty() &&
+        options.joinFile.empty() && options.contactSheetFile.empty()) {
+        std::cerr << "bearings-capture: nothing to do (give --at, --bench, --video, --part, --join or --contact-sheet)\n" << usage;
         return false;
     }
     return true;
@@ -161,6 +197,16 @@ int main(int argc, char** argv)
     CaptureOptions options;
     if (!parseOptions(argc, argv, options))
         return 2;
+    if (!options.joinFile.empty()) {
+        // Joining draws nothing: no show to start.
+        try {
+            joinParts(options.joinFile, options.partsDir, options.fromSet ? options.fromMs : -1, options.toMs);
+            return 0;
+        } catch (const std::exception& e) {
+            std::cerr << "bearings-capture: " << e.what() << std::endl;
+            return 1;
+        }
+    }
     try {
         const auto began = std::chrono::steady_clock::now();
         DisplayRequest display;

@@ -12,8 +12,6 @@
 
 #include "frames.h"
 
-namespace {
-// Single-quoted for sh, so any file name passes through unchanged.
 std::string shellQuoted(const std::string& text)
 {
     std::string quoted = "'";
@@ -28,6 +26,28 @@ std::string seconds(int ms)
     out << ms / 1000 << '.' << (ms % 1000) / 100 << (ms % 100) / 10 << ms % 10;
     return out.str();
 }
+
+std::string rawFramesInput(int fps)
+{
+    std::ostringstream input;
+    input << " -f rawvideo -pixel_format rgb24 -video_size " << frameFormat.width << 'x' << frameFormat.height << " -framerate " << fps
+          << " -i pipe:0";
+    return input.str();
+}
+
+std::string pictureCodec(bool lossless)
+{
+    return std::string(" -c:v libx264 -preset veryfast ") + (lossless ? "-qp 0" : "-crf 18") + " -pix_fmt yuv420p";
+}
+
+std::string musicInput(const std::string& musicFile, int audioStartMs)
+{
+    return " -ss " + seconds(audioStartMs) + " -i " + shellQuoted(musicFile);
+}
+
+std::string musicCodec()
+{
+    return " -c:a aac -b:a 192k";
 }
 
 bool onPath(const std::string& program)
@@ -41,35 +61,37 @@ bool onPath(const std::string& program)
     return false;
 }
 
-std::string ffmpegCommand(const std::string& path, int fps, const std::string& musicFile, int audioStartMs, int durationMs)
+std::string ffmpegCommand(const std::string& path, int fps, const std::string& musicFile, int audioStartMs, int durationMs,
+                          bool lossless)
 {
     std::ostringstream command;
-    command << "ffmpeg -hide_banner -loglevel error -nostdin -y"
-            << " -f rawvideo -pixel_format rgb24 -video_size " << frameFormat.width << 'x' << frameFormat.height
-            << " -framerate " << fps << " -i pipe:0"
-            << " -ss " << seconds(audioStartMs) << " -i " << shellQuoted(musicFile)
-            << " -map 0:v:0 -map 1:a:0"
-            << " -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
-            << " -c:a aac -b:a 192k"
-            << " -t " << seconds(durationMs)
+    command << "ffmpeg -hide_banner -loglevel error -nostdin -y" << rawFramesInput(fps) << musicInput(musicFile, audioStartMs)
+            << " -map 0:v:0 -map 1:a:0" << pictureCodec(lossless) << musicCodec() << " -t " << seconds(durationMs)
             << " -movflags +faststart " << shellQuoted(path);
     return command.str();
 }
 
-VideoExport::VideoExport(const std::string& path, int fps, const std::string& musicFile, int audioStartMs, int durationMs)
+VideoExport::VideoExport(const std::string& path, int fps, const std::string& musicFile, int audioStartMs, int durationMs,
+                         bool lossless)
+    : VideoExport(path, (access(musicFile.c_str(), R_OK) == 0 ? "" : "cannot read " + musicFile),
+                  ffmpegCommand(path, fps, musicFile, audioStartMs, durationMs, lossless))
+{
+}
+
+VideoExport::VideoExport(const std::string& path, const std::string& refusal, const std::string& command)
     : pipe(nullptr), path(path)
 {
     if (!onPath("ffmpeg"))
         throw std::runtime_error("ffmpeg not found: install Debian's ffmpeg package to export video");
-    if (access(musicFile.c_str(), R_OK) != 0)
-        throw std::runtime_error("cannot read " + musicFile);
+    if (!refusal.empty())
+        throw std::runtime_error(refusal);
     std::signal(SIGPIPE, SIG_IGN);  // a dying ffmpeg must turn into an error, not kill us
     char logName[] = "/tmp/bearings-ffmpeg-XXXXXX";
     const int log = mkstemp(logName);
     if (log >= 0)
         close(log);
     errorLog = logName;
-    pipe = popen((ffmpegCommand(path, fps, musicFile, audioStartMs, durationMs) + " 2>" + shellQuoted(errorLog)).c_str(), "w");
+    pipe = popen((command + " 2>" + shellQuoted(errorLog)).c_str(), "w");
     if (!pipe)
         throw std::runtime_error("cannot start ffmpeg");
 }
@@ -94,6 +116,13 @@ void VideoExport::finish()
     pipe = nullptr;
     if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         fail("ffmpeg failed");
+    if (!finalPath.empty() && std::rename(path.c_str(), finalPath.c_str()) != 0)
+        throw std::runtime_error("cannot rename " + path + " to " + finalPath);
+}
+
+void VideoExport::renameWhenDone(const std::string& finalPathAfter)
+{
+    finalPath = finalPathAfter;
 }
 
 void VideoExport::fail(const std::string& what)
