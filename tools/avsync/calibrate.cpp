@@ -44,7 +44,7 @@ int main(int argc, char** argv)
         std::printf("calibrate: no video: %s\n", SDL_GetError());
         return 1;
     }
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, RATE, 2};
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, RATE, 2};
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = CHUNK_FRAMES * 4 * 3;  // 30 ms queued: short, so the reported latency is tight
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     int error = 0;
     pa_simple* sound = pa_simple_new(nullptr, "bearings-avsync-calibrate", PA_STREAM_PLAYBACK, nullptr, "click",
-                                     &spec, nullptr, &attributes, &error);
+                                     &format, nullptr, &attributes, &error);
     if (!sound) {
         std::printf("calibrate: %s\n", pa_strerror(error));
         return 1;

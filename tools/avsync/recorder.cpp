@@ -31,7 +31,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s SOURCE RAW_FILE TIMES_FILE\n", argv[0]);
         return 2;
     }
-    const pa_sample_spec spec = {PA_SAMPLE_S16LE, RATE, 2};
+    const pa_sample_spec format = {PA_SAMPLE_S16LE, RATE, 2};
     pa_buffer_attr attributes;
     attributes.maxlength = static_cast<std::uint32_t>(-1);
     attributes.tlength = static_cast<std::uint32_t>(-1);
@@ -39,7 +39,7 @@ int main(int argc, char** argv)
     attributes.minreq = static_cast<std::uint32_t>(-1);
     attributes.fragsize = CHUNK_FRAMES * 4;  // small fragments: each read is stamped close to its capture
     int error = 0;
-    pa_simple* stream = pa_simple_new(nullptr, "bearings-avsync", PA_STREAM_RECORD, argv[1], "monitor", &spec,
+    pa_simple* stream = pa_simple_new(nullptr, "bearings-avsync", PA_STREAM_RECORD, argv[1], "monitor", &format,
                                       nullptr, &attributes, &error);
     if (!stream) {
         std::fprintf(stderr, "recorder: %s\n", pa_strerror(error));
