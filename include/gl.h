@@ -4,6 +4,11 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+// Windows' gl.h stops at OpenGL 1.1; the screen asks for the widest aliased line, a 1.2 query.
+#ifndef GL_ALIASED_LINE_WIDTH_RANGE
+#define GL_ALIASED_LINE_WIDTH_RANGE 0x846E
+#endif
+
 #ifdef __EMSCRIPTEN__
 // The browser build: what its GL and SDL lack or do differently, taken over by the web platform.
 #include "glcompat.h"

@@ -174,8 +174,13 @@ cmake --build "$native" -j"$jobs" --target assets >/dev/null
 echo "windows.sh: cross-compiling the show"
 cmake -S "$root" -B "$out/cmake" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBEARINGS_WINDOWS_DEPS="$deps" -DBEARINGS_WINDOWS_SHOW_DIR="Z:$assets" >/dev/null
-cmake --build "$out/cmake" -j"$jobs" -- --no-print-directory | grep -E 'error|warning' || true
-[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "windows.sh: the Windows build failed" >&2; exit 1; }
+# Only the compiler's complaints are shown; a failed build stops here, with its log.
+if ! cmake --build "$out/cmake" -j"$jobs" -- --no-print-directory >"$out/build.log" 2>&1; then
+  grep -E 'error|Error' "$out/build.log" | head -20 >&2
+  echo "windows.sh: the Windows build failed (the whole log: $out/build.log)" >&2
+  exit 1
+fi
+grep -E 'warning' "$out/build.log" || true
 
 release=$out/bearings
 rm -rf "$release" "$out/bearings-win64.zip"
