@@ -89,7 +89,10 @@ private:
     double heardMs(double nowMs);    // ms of music heard now, from heardClock or musicClock
     void holdShowTime(double showMs);  // the Tempo reads showMs (at least 0) until the next call
     double drawUnseenOpening(FrameLead& lead);  // the opening drawn unseen, before the music; ms a swap takes
-    void showOpeningWhenHeard(double swapMs);   // the first frame, swapped in as the music is first heard
+    void showOpeningWhenHeard(double& swapMs);  // the first frame, swapped in as the music is first heard
+    // Finishes the frame drawn and swaps it in as showMs is heard, less swapMs (what a swap takes,
+    // updated with this one), waiting mostMs at most; returns the ms it waited.
+    double swapWhenHeard(double showMs, double& swapMs, double mostMs);
 
     int current;  // index of the current timeline entry, -1 before the first frame
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then

@@ -10,19 +10,25 @@
 void Demo::run()
 {
     FrameLead lead;
-    const double swapMs = drawUnseenOpening(lead);
+    double swapMs = drawUnseenOpening(lead);
     startClockAndMusic(true);
     showOpeningWhenHeard(swapMs);
     while (running) {
-        // Each frame shows the music as it will be heard while the frame is on the screen.
+        // Each frame shows the music as it will be heard while the frame is on the screen; the first
+        // frame of an entry is held back until its start is heard.
         const double readAt = monotonicMs();
-        holdShowTime(lead.frameTime(heardMs(readAt)));
+        bool hold = false;
+        holdShowTime(lead.frameTime(heardMs(readAt), timeline[current + 1].start, hold));
         if (!advanceTimeline())
             return;
         handleEvents();
         drawFrame();
-        SDL_GL_SwapBuffers();
-        lead.presented(readAt, monotonicMs());
+        double held = 0;
+        if (hold)
+            held = swapWhenHeard(timeline[current].start, swapMs, lead.delay() + lead.interval());
+        else
+            SDL_GL_SwapBuffers();
+        lead.presented(readAt + held, monotonicMs());
     }
 }
 

@@ -1,5 +1,6 @@
 // showclock.cpp -- the live show's clock: the music started with the audio device's reports fed to
 // the music clock, and the show time held for each frame.
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -85,19 +86,30 @@ double Demo::drawUnseenOpening(FrameLead& lead)
     return swapMs;
 }
 
-void Demo::showOpeningWhenHeard(double swapMs)
+void Demo::showOpeningWhenHeard(double& swapMs)
 {
     // Drawn while the music is on its way and swapped in as its first note is heard: whatever a frame
     // costs, the show starts on the beat. Until then the loading screen stays up.
     holdShowTime(0);
     advanceTimeline();
     drawFrame();
+    swapWhenHeard(0, swapMs, HUGE_VAL);
+}
+
+double Demo::swapWhenHeard(double showMs, double& swapMs, double mostMs)
+{
     glFinish();
-    while (running && heardMs(monotonicMs()) < -swapMs) {
+    const double began = monotonicMs();
+    double now = began;
+    while (running && heardMs(now) < showMs - swapMs && now - began < mostMs) {
         handleEvents();
         SDL_Delay(1);
+        now = monotonicMs();
     }
     SDL_GL_SwapBuffers();
+    // What this swap took, to time the next one better.
+    swapMs += 0.5 * (monotonicMs() - now - swapMs);
+    return now - began;
 }
 
 void Demo::startClockAndMusic(bool playMusic)

@@ -82,10 +82,18 @@ public:
 
     // The time (ms) to draw a frame for, given the clock read for it.
     double frameTime(double clockMs);
-    // A frame whose clock was read at readMs reached the screen at screenMs (system ms).
+    // The same, knowing the show time of the next cut. When that cut will be heard after this frame
+    // can reach the screen and before the next one can, the frame is drawn for the cut itself and
+    // `hold` is set: swapped in as the cut is heard, the cut lands on its beat instead of anywhere
+    // within half a frame of it.
+    double frameTime(double clockMs, double nextCutMs, bool& hold);
+    // A frame whose clock was read at readMs reached the screen at screenMs (system ms). A held
+    // frame passes readMs plus the time it was held, so that waiting is not learned as drawing.
     void presented(double readMs, double screenMs);
 
     double lead() const { return smoothed; }
+    double delay() const { return smoothedDelay; }        // ms from clock read to the screen
+    double interval() const { return smoothedInterval; }  // ms a frame stays on the screen
 
 private:
     bool learned = false;
@@ -94,4 +102,6 @@ private:
     double lastFrameTime = 0.0;       // ms of show time of the previous frame
     bool shownAny = false;
     double lastScreen = 0.0;          // system ms the previous frame reached the screen
+    double smoothedDelay = 0.0;       // ms, the two parts of the lead, smoothed alike but unbounded
+    double smoothedInterval = 0.0;    //   in their steps: they only decide which frame a cut holds
 };

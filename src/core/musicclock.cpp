@@ -153,6 +153,18 @@ double FrameLead::frameTime(double clockMs)
     return time;
 }
 
+double FrameLead::frameTime(double clockMs, double nextCutMs, bool& hold)
+{
+    const double untilCut = nextCutMs - clockMs;
+    hold = learned && (!drawnAny || nextCutMs > lastFrameTime) && untilCut >= smoothedDelay &&
+           untilCut < smoothedDelay + smoothedInterval;
+    if (!hold)
+        return frameTime(clockMs);
+    drawnAny = true;
+    lastFrameTime = nextCutMs;
+    return nextCutMs;
+}
+
 void FrameLead::presented(double readMs, double screenMs)
 {
     const double delay = std::max(0.0, screenMs - readMs);
@@ -163,8 +175,12 @@ void FrameLead::presented(double readMs, double screenMs)
     if (!learned) {
         learned = true;
         smoothed = sample;
+        smoothedDelay = std::min(delay, MAX_LEAD_MS);
+        smoothedInterval = std::min(onScreen, MAX_LEAD_MS);
         return;
     }
+    smoothedDelay += SMOOTHING * (std::min(delay, MAX_LEAD_MS) - smoothedDelay);
+    smoothedInterval += SMOOTHING * (std::min(onScreen, MAX_LEAD_MS) - smoothedInterval);
     const double step = SMOOTHING * (sample - smoothed);
     smoothed += std::clamp(step, -MAX_CHANGE_MS, MAX_CHANGE_MS);
 }

@@ -3,8 +3,10 @@
 // falls back to the system clock; and the frame lead learns how long frames take to reach the screen.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "musicclock.h"
 
@@ -186,4 +188,86 @@ TEST(FrameLead, IsBoundedAndNeverDrawsAFrameEarlierThanTheOneBefore)
     for (int i = 0; i < 50; ++i)
         lead.presented(6000.0 + i * 10.0, 6000.0 + i * 10.0 + 1.0);
     EXPECT_GE(lead.frameTime(1001.0), first);  // the lead shrank, the picture does not go back
+}
+
+namespace {
+
+// Plays cuts every 1037 ms (every phase against the frames) through a frame loop whose frames take
+// frameMs(k) from clock read to screen, the clock being the music heard exactly. A held frame is
+// swapped in as its cut is heard. Returns, per cut, when its first frame reached the screen minus
+// when the cut was heard.
+template <typename FrameCost>
+std::vector<double> cutOffsets(FrameCost frameMs, int cuts)
+{
+    FrameLead lead;
+    std::vector<double> offsets;
+    double now = 0, lastTime = -1;
+    int next = 0;
+    for (int k = 0; next < cuts; ++k) {
+        const double cut = 2000.0 + next * 1037.0;
+        bool hold = false;
+        const double time = lead.frameTime(now, cut, hold);
+        EXPECT_GE(time, lastTime);
+        lastTime = time;
+        double screen = now + frameMs(k);
+        double held = 0;
+        if (hold) {
+            EXPECT_DOUBLE_EQ(time, cut);  // drawn for the cut itself
+            held = std::max(0.0, cut - screen);
+            screen += held;
+        }
+        lead.presented(now + held, screen);
+        if (time >= cut) {
+            offsets.push_back(screen - cut);
+            ++next;
+        }
+        now = screen;
+    }
+    return offsets;
+}
+
+}  // namespace
+
+TEST(FrameLead, HoldsTheFirstFrameOfACutUntilTheCutIsHeard)
+{
+    // Even 100 ms frames: every cut reaches the screen as it is heard, not up to half a frame off,
+    // and the waiting is not learned as drawing time.
+    const std::vector<double> even = cutOffsets([](int) { return 100.0; }, 40);
+    for (size_t i = 5; i < even.size(); ++i)
+        EXPECT_NEAR(even[i], 0.0, 1e-6) << "cut " << i;
+
+    // Uneven frames, 60 to 140 ms: within a frame of the beat, and on it on average.
+    unsigned seed = 3;
+    const std::vector<double> uneven = cutOffsets(
+        [&seed](int) {
+            seed = seed * 1103515245u + 12345u;
+            return 60.0 + 80.0 * (((seed >> 16) & 0x7fff) / 32767.0);
+        },
+        60);
+    double sum = 0;
+    for (size_t i = 5; i < uneven.size(); ++i) {
+        EXPECT_LT(std::fabs(uneven[i]), 140.0) << "cut " << i;
+        sum += uneven[i];
+    }
+    EXPECT_LT(std::fabs(sum / (uneven.size() - 5)), 15.0);
+}
+
+TEST(FrameLead, HoldsNothingBeforeItHasLearnedAndNoCutAlreadyShown)
+{
+    FrameLead lead;
+    bool hold = true;
+    EXPECT_DOUBLE_EQ(lead.frameTime(1000.0, 1050.0, hold), 1000.0);
+    EXPECT_FALSE(hold);
+    lead.presented(1000.0, 1100.0);  // 100 ms to the screen
+    // A cut heard before this frame could be on the screen is late whatever is done: drawn as usual.
+    lead.frameTime(1100.0, 1150.0, hold);
+    EXPECT_FALSE(hold);
+    // A cut too far off for this frame: the next one takes it.
+    lead.frameTime(1200.0, 1600.0, hold);
+    EXPECT_FALSE(hold);
+    EXPECT_DOUBLE_EQ(lead.frameTime(1300.0, 1450.0, hold), 1450.0);
+    EXPECT_TRUE(hold);
+    // The same cut once more (a frame time already past it) is not held again.
+    lead.frameTime(1350.0, 1450.0, hold);
+    EXPECT_FALSE(hold);
 }
