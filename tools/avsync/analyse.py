@@ -92,11 +92,18 @@ def seen_by_change(frame_times, signatures, around, reach):
     return frame_times[best + 1], frame_times[best + 1] - frame_times[best]
 
 
-def seen_by_neighbours(frame_times, signatures, around, apart=0.8, reach=0.7):
-    """System time of the first swap near `around` from which on the picture is more like the one
-    shown `apart` s after `around` than the one shown `apart` s before it."""
-    before = signatures[max(0, np.searchsorted(frame_times, around - apart) - 1)]
-    after = signatures[min(len(frame_times) - 1, np.searchsorted(frame_times, around + apart))]
+def seen_by_neighbours(frame_times, signatures, around, apart=0.8, reach=0.7, span=0.2):
+    """System time of the first swap near `around` from which on the picture is more like what was
+    shown `apart` s after `around` than what was shown `apart` s before it. Each of those is the
+    average of the frames within `span` s: a scene that flickers makes any single frame of it a poor
+    reference, and one of its frames could then pass for the next scene."""
+    def shown(at):
+        near = np.abs(frame_times - at) <= span
+        if not near.any():
+            near = np.arange(len(frame_times)) == min(len(frame_times) - 1, np.searchsorted(frame_times, at))
+        return signatures[near].mean(axis=0)
+
+    before, after = shown(around - apart), shown(around + apart)
     window = np.nonzero(np.abs(frame_times - around) <= reach)[0]
     if len(window) < 2:
         return None, None
