@@ -1,14 +1,26 @@
 #!/usr/bin/env bash
-# setup.sh -- installs every Debian package that building, generating assets and testing need.
-# Idempotent: packages already present are skipped, and apt is not touched when nothing is missing.
+# setup.sh -- installs the Debian packages a task needs: `play` what building the program and its
+# assets needs, `test` (the default) that and everything the tests, the package and the other
+# builds need. Idempotent: packages already present are skipped, and apt (and sudo) is not touched
+# when nothing is missing.
 set -euo pipefail
 
+case "${1:-test}" in
+  play) testing=0 ;;
+  test) testing=1 ;;
+  *) echo "usage: scripts/setup.sh [play|test]" >&2; exit 2 ;;
+esac
+
+# Building the program and generating its assets.
 packages=(
   build-essential cmake pkg-config
   libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev
   libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libvorbis-dev libogg-dev
   libcairo2-dev fonts-dejavu-core
+)
+# The tests, the Debian package, video export, the sync harness, the sanitizer and browser builds.
+test_packages=(
   libgtest-dev libpng-dev
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
@@ -20,34 +32,45 @@ packages=(
 # The Windows build and its tests under Wine; optional: without them those tests skip.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 zip unzip)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
-done
+# Prints those of the named packages that are not installed.
+missing_of() {
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || echo "$p"
+  done
+}
 
-windows_missing=()
-for p in "${windows_packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || windows_missing+=("$p")
-done
+missing=($(missing_of "${packages[@]}"))
+optional_missing=()
+if [ $testing -eq 1 ]; then
+  missing+=($(missing_of "${test_packages[@]}"))
+  # The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
+  command -v npm >/dev/null || missing+=(npm)
+  optional_missing+=($(missing_of "${windows_packages[@]}"))
+fi
 
-# The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
-command -v npm >/dev/null || missing+=(npm)
-
-if [ ${#missing[@]} -eq 0 ] && [ ${#windows_missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ ${#optional_missing[@]} -eq 0 ]; then
   echo "setup: all packages present"
   exit 0
 fi
 
 SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if [ "$(id -u)" -ne 0 ]; then
+  # Optional packages alone are not worth a password prompt.
+  if [ ${#missing[@]} -eq 0 ] && ! sudo -n true 2>/dev/null; then
+    echo "setup: not installing the optional ${optional_missing[*]} (needs sudo); the tests that use them skip"
+    exit 0
+  fi
+  SUDO="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -q
 if [ ${#missing[@]} -gt 0 ]; then
   echo "setup: installing ${missing[*]}"
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-if [ ${#windows_missing[@]} -gt 0 ]; then
-  echo "setup: installing ${windows_missing[*]}"
-  $SUDO apt-get install -y -q --no-install-recommends "${windows_missing[@]}" ||
+if [ ${#optional_missing[@]} -gt 0 ]; then
+  echo "setup: installing ${optional_missing[*]}"
+  $SUDO apt-get install -y -q --no-install-recommends "${optional_missing[@]}" ||
     echo "setup: the cross-compiler or Wine could not be installed; the Windows build and its tests are skipped"
 fi
