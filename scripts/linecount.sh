@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 count() { git ls-files -- "$@" | grep -E '\.(c|cc|cpp|h|hpp|py|sh|cmake|js|mjs)$|(^|/)(run|CMakeLists\.txt)$' | xargs -r cat | grep -cvE '^\s*((//|#(!| |$)).*)?$'; }
-code=$(count src include tools scripts cmake web CMakeLists.txt .ci)
+code=$(count src include tools scripts cmake web windows CMakeLists.txt .ci)
 tests=$(count tests)
 echo "test lines: $tests, code lines: $code, ratio: $(awk -v t="$tests" -v c="$code" 'BEGIN { printf "%.2f", t / c }')"
