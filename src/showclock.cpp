@@ -5,16 +5,9 @@
 #include <cstring>
 
 #include "demo.h"
+#include "heldticks.h"
 
 namespace {
-
-// Show time (ms) that run() holds for the frame being drawn; what the Tempo reads during the show.
-std::uint32_t frameTicks = 0;
-
-std::uint32_t heldFrameTicks()
-{
-    return frameTicks;
-}
 
 // What the mixer's callback needs to report to the clock.
 struct DeviceFeed {
@@ -34,7 +27,7 @@ void countHanded(void* userData, Uint8*, int bytes)
 
 void Demo::holdShowTime(double showMs)
 {
-    frameTicks = showMs > 0 ? static_cast<std::uint32_t>(showMs) : 0;
+    holdTicks(showMs > 0 ? static_cast<std::uint32_t>(showMs) : 0);
 }
 
 void Demo::followMusic(int channel)
@@ -71,7 +64,7 @@ double Demo::drawUnseenOpening(FrameLead& lead)
     double swapMs = 0;
     for (int i = 0; i < 2; ++i) {
         holdShowTime(0);
-        Tempo::setTickSource(heldFrameTicks);
+        Tempo::setTickSource(heldTicks);
         startClockAndMusic(false);
         const double readAt = monotonicMs();
         advanceTimeline();
@@ -119,8 +112,8 @@ void Demo::startClockAndMusic(bool playMusic)
         tempo->start();
         return;
     }
-    frameTicks = 0;
-    Tempo::setTickSource(heldFrameTicks);
+    holdTicks(0);
+    Tempo::setTickSource(heldTicks);
     tempo->start();
     if (heardClock) {
         Mix_PlayChannelTimed(-1, music, -1, -1);

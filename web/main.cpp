@@ -14,21 +14,15 @@
 
 #include "demo.h"
 #include "exception.h"
+#include "framegrid.h"
+#include "heldticks.h"
+#include "picture.h"
 #include "seek.h"
 #include "timeline.h"
 
 namespace {
 
-const int FRAME_WIDTH = 1024;   // pixels, the show's video mode
-const int FRAME_HEIGHT = 768;
-
-std::uint32_t virtualNow = 0;  // ms; the show clock in frame mode
 const Demo* liveDemo = nullptr;  // the show playing to the viewer, for the page's record of frames
-
-std::uint32_t virtualTicks()
-{
-    return virtualNow;
-}
 
 }  // namespace
 
@@ -73,15 +67,16 @@ void playToFrame(Demo& demo, int atMs, int fps)
 {
     const int showEnd = demo.timeline.back().start;
     atMs = std::min(atMs, showEnd - 1);
-    const long lastFrame = ((static_cast<long>(atMs) + 1) * fps - 1) / 1000;  // the last frame at or before atMs
-    const int frameMs = static_cast<int>(lastFrame * 1000 / fps);
+    const FrameGrid grid{fps};
+    const long lastFrame = grid.lastAtOrBefore(atMs);
+    const int frameMs = grid.timeOf(lastFrame);
 
-    Tempo::setTickSource(virtualTicks);
-    virtualNow = 0;
+    Tempo::setTickSource(heldTicks);
+    holdTicks(0);
     demo.startClockAndMusic(false);
-    std::vector<unsigned char> rgba(static_cast<std::size_t>(FRAME_WIDTH) * FRAME_HEIGHT * 4);
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(DESIGN_WIDTH) * DESIGN_HEIGHT * 4);
     for (long frame = 0; frame <= lastFrame && demo.running; ++frame) {
-        virtualNow = static_cast<std::uint32_t>(frame * 1000 / fps);
+        holdTicks(static_cast<std::uint32_t>(grid.timeOf(frame)));
         const double began = emscripten_get_now();
         if (!demo.advanceTimeline())
             break;
@@ -92,8 +87,8 @@ void playToFrame(Demo& demo, int atMs, int fps)
         }
         demo.drawFrame();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, FRAME_WIDTH, FRAME_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        reportFrame(rgba.data(), FRAME_WIDTH, FRAME_HEIGHT, frameMs);
+        glReadPixels(0, 0, DESIGN_WIDTH, DESIGN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        reportFrame(rgba.data(), DESIGN_WIDTH, DESIGN_HEIGHT, frameMs);
         SDL_GL_SwapBuffers();
         reportFrameTime(demo.currentEntry(), emscripten_get_now() - began);
     }

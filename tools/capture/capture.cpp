@@ -14,6 +14,7 @@
 #include "framegrid.h"
 #include "frames.h"
 #include "gl.h"
+#include "heldticks.h"
 #include "parts.h"
 #include "seek.h"
 #include "timeline.h"
@@ -22,13 +23,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::uint32_t virtualNow = 0;  // ms; the show clock the Demo reads
-
-std::uint32_t virtualTicks()
-{
-    return virtualNow;
-}
 
 double msSince(Clock::time_point began)
 {
@@ -311,7 +305,7 @@ FrameTimes play(Demo& demo, const CaptureOptions& options, const CapturePlan& pl
         if (now > plan.lastMs || !demo.running)
             break;
 
-        virtualNow = static_cast<std::uint32_t>(now);
+        holdTicks(static_cast<std::uint32_t>(now));
         const bool capture = nextCapture < plan.captureTimes.size() && plan.captureTimes[nextCapture] == now;
         const auto began = Clock::now();
         if (!demo.advanceTimeline())
@@ -364,8 +358,8 @@ int runCapture(Demo& demo, const CaptureOptions& options)
     CaptureOutputs outputs;
     openOutputs(options, plan, outputs);
 
-    Tempo::setTickSource(virtualTicks);
-    virtualNow = 0;
+    Tempo::setTickSource(heldTicks);
+    holdTicks(0);
     demo.startClockAndMusic(false);
     const FrameTimes times = play(demo, options, plan, outputs);
 
