@@ -4,11 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "picture.h"
+
 struct ShowOptions {
     enum Action { Play, Help, Version, Fail };
     Action action = Play;
-    int width = 1024;          // pixels; 0 with height 0: the desktop's own resolution
-    int height = 768;
+    int width = DESIGN_WIDTH;  // pixels; 0 with height 0: the desktop's own resolution
+    int height = DESIGN_HEIGHT;
     bool fullScreen = true;
     bool resizable = false;
     std::string error;         // for Fail: one line saying what is wrong

@@ -19,7 +19,7 @@ namespace {
 // The sheet's layout in pixels, for 1024x768 frames and in proportion for others.
 int thumbWidth() { return frameFormat.width / 4; }
 int thumbHeight() { return frameFormat.height / 4; }
-int sheetPixels(int atDesignHeight) { return atDesignHeight * frameFormat.height / 768; }
+int sheetPixels(int atDesignHeight) { return atDesignHeight * frameFormat.height / DESIGN_HEIGHT; }
 int labelHeight() { return sheetPixels(28); }  // under each thumbnail
 int gap() { return sheetPixels(8); }           // between thumbnails
 

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "picture.h"
+
 // The size frames, videos and thumbnails come out at, and how many drawn pixels each way are
 // averaged into one of theirs (the output is drawn that many times larger). Set once, before the
 // show opens its display; by default the show's own 1024x768, one to one.
 struct FrameFormat {
-    int width = 1024;     // pixels
-    int height = 768;
+    int width = DESIGN_WIDTH;  // pixels
+    int height = DESIGN_HEIGHT;
     int supersample = 1;  // 1 to 4
 };
 extern FrameFormat frameFormat;
