@@ -2,11 +2,7 @@
 #include "util.h"
 
 #include <SDL/SDL.h>
-#ifdef _WIN32
-#include "imagefile.h"  // SDL_image is not built for Windows: PNGs through libpng
-#else
 #include <SDL/SDL_image.h>
-#endif
 
 #include "exception.h"
 

@@ -1,9 +1,10 @@
 // imagefile.h -- PNG files through libpng for the Windows build, where SDL_image is not available.
 //
-// Included in place of SDL_image.h by the sources that load images (Windows build only). Images
-// decode into the same SDL surfaces SDL_image 1.2 makes: RGB and RGBA as 24- and 32-bit surfaces
-// with bytes R, G, B(, A) in memory, palettes and greys as 8-bit surfaces with their palette and a
-// colour key for a single transparent entry; BMP files go to SDL's own loader, as SDL_image's do.
+// Included through the stand-in include/SDL/SDL_image.h by the sources that load images (Windows
+// build only). Images decode into the same SDL surfaces SDL_image 1.2 makes: RGB and RGBA as 24- and
+// 32-bit surfaces with bytes R, G, B(, A) in memory, palettes and greys as 8-bit surfaces with their
+// palette and a colour key for a single transparent entry; BMP files go to SDL's own loader, as
+// SDL_image's do.
 #pragma once
 
 #include <string>

@@ -26,11 +26,13 @@ add_library(bearings-core STATIC ${CORE_SOURCES})
 target_include_directories(bearings-core PUBLIC ${CMAKE_SOURCE_DIR}/include/core)
 target_link_libraries(bearings-core PUBLIC windows-sdl)
 
-# The show as the native build has it, with the images decoded by libpng instead of SDL_image.
+# The show as the native build has it, with the images decoded by libpng instead of SDL_image:
+# windows/include holds the stand-in SDL_image.h that the show's sources include.
 file(GLOB SHOW_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(REMOVE_ITEM SHOW_SOURCES ${CMAKE_SOURCE_DIR}/src/main.cpp)
 add_library(bearings-show STATIC ${SHOW_SOURCES} ${CMAKE_SOURCE_DIR}/windows/imagefile.cpp)
-target_include_directories(bearings-show PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/windows)
+target_include_directories(bearings-show PUBLIC ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/windows
+                           ${CMAKE_SOURCE_DIR}/windows/include)
 target_link_libraries(bearings-show PUBLIC bearings-core SDL_mixer png16)
 
 add_library(bearings-gl INTERFACE)
