@@ -31,8 +31,9 @@ int main(int argc, char** argv)
         break;
     }
 
-    // SDL 1.2's main wrapper does nothing on this platform, so do its part here: SDL up with no
-    // subsystems yet, and shut down at exit however main ends.
+    // SDL up with no subsystems yet, and shut down at exit however main ends. SDL 1.2's main wrapper
+    // does nothing on Linux; on Windows SDLmain is linked and has done this before main, and doing it
+    // again there is harmless.
     SDL_Init(SDL_INIT_NOPARACHUTE);
     std::atexit(SDL_Quit);
 

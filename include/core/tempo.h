@@ -5,8 +5,9 @@
 
 class Tempo {
 public:
-    // Where the clock's milliseconds come from: SDL_GetTicks in the show, a virtual clock in the
-    // capture tool and the tests. Program-wide, because there is one show clock.
+    // Where the clock's milliseconds come from: the show time held for the frame being drawn
+    // (heldticks.h) in the show, the capture tool and the page, a virtual clock in the GL tests, and
+    // SDL_GetTicks until one is set. Program-wide, because there is one show clock.
     using TickSource = std::uint32_t (*)();
     static void setTickSource(TickSource source);  // nullptr restores SDL_GetTicks
 
