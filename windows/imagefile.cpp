@@ -26,6 +26,52 @@ bool isPng(std::FILE* file)
     return png;
 }
 
+// A palette with exactly one fully transparent entry and no translucent ones keeps its palette
+// and gets a colour key; any other transparency becomes an alpha channel. Returns the key (the
+// palette index, or 0 for a key colour, in transparentColor, mapped once the surface exists) or -1.
+int readTransparency(png_structp png, png_infop info, int colorType, png_color_16p& transparentColor)
+{
+    if (!png_get_valid(png, info, PNG_INFO_tRNS))
+        return -1;
+    png_bytep alphas = nullptr;
+    int count = 0;
+    png_get_tRNS(png, info, &alphas, &count, &transparentColor);
+    if (colorType != PNG_COLOR_TYPE_PALETTE)
+        return 0;
+    int transparent = -1;
+    for (int i = 0; i < count; ++i) {
+        if (alphas[i] == 0 && transparent < 0) {
+            transparent = i;
+        } else if (alphas[i] != 255) {
+            png_set_expand(png);
+            return -1;
+        }
+    }
+    return transparent;
+}
+
+// The PNG's palette into the surface's, or a grey ramp for a grey image.
+void copyPalette(png_structp png, png_infop info, int colorType, SDL_Palette* palette)
+{
+    if (colorType == PNG_COLOR_TYPE_GRAY) {
+        palette->ncolors = 256;
+        for (int i = 0; i < 256; ++i)
+            palette->colors[i].r = palette->colors[i].g = palette->colors[i].b = static_cast<Uint8>(i);
+        return;
+    }
+    png_colorp entries = nullptr;
+    int count = 0;
+    png_get_PLTE(png, info, &entries, &count);
+    if (count <= 0)
+        return;
+    palette->ncolors = count;
+    for (int i = 0; i < count; ++i) {
+        palette->colors[i].r = entries[i].red;
+        palette->colors[i].g = entries[i].green;
+        palette->colors[i].b = entries[i].blue;
+    }
+}
+
 // Decodes an open PNG file. libpng reports errors by jumping back to the setjmp below, so nothing
 // with a destructor may live between it and the reads; the surface is freed on that path.
 SDL_Surface* decodePng(std::FILE* file)
@@ -54,34 +100,8 @@ SDL_Surface* decodePng(std::FILE* file)
     if (colorType == PNG_COLOR_TYPE_GRAY)
         png_set_expand(png);
 
-    // A palette with exactly one fully transparent entry and no translucent ones keeps its palette
-    // and gets a colour key; any other transparency becomes an alpha channel.
-    int colorKey = -1;
     png_color_16p transparentColor = nullptr;
-    if (png_get_valid(png, info, PNG_INFO_tRNS)) {
-        png_bytep alphas = nullptr;
-        int count = 0;
-        png_get_tRNS(png, info, &alphas, &count, &transparentColor);
-        if (colorType == PNG_COLOR_TYPE_PALETTE) {
-            int transparent = -1;
-            int i = 0;
-            for (; i < count; ++i) {
-                if (alphas[i] == 0) {
-                    if (transparent >= 0)
-                        break;
-                    transparent = i;
-                } else if (alphas[i] != 255) {
-                    break;
-                }
-            }
-            if (i == count)
-                colorKey = transparent;
-            else
-                png_set_expand(png);
-        } else {
-            colorKey = 0;  // the key colour is mapped once the surface's format exists
-        }
-    }
+    int colorKey = readTransparency(png, info, colorType, transparentColor);
     if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
     png_read_update_info(png, info);
@@ -112,25 +132,8 @@ SDL_Surface* decodePng(std::FILE* file)
         rows[y] = static_cast<png_bytep>(surface->pixels) + y * surface->pitch;
     png_read_image(png, rows);
 
-    if (SDL_Palette* palette = surface->format->palette) {
-        if (colorType == PNG_COLOR_TYPE_GRAY) {
-            palette->ncolors = 256;
-            for (int i = 0; i < 256; ++i)
-                palette->colors[i].r = palette->colors[i].g = palette->colors[i].b = static_cast<Uint8>(i);
-        } else {
-            png_colorp entries = nullptr;
-            int count = 0;
-            png_get_PLTE(png, info, &entries, &count);
-            if (count > 0) {
-                palette->ncolors = count;
-                for (int i = 0; i < count; ++i) {
-                    palette->colors[i].r = entries[i].red;
-                    palette->colors[i].g = entries[i].green;
-                    palette->colors[i].b = entries[i].blue;
-                }
-            }
-        }
-    }
+    if (surface->format->palette)
+        copyPalette(png, info, colorType, surface->format->palette);
     delete[] rows;
     png_destroy_read_struct(&png, &info, nullptr);
     return surface;

@@ -104,56 +104,30 @@ bool parseFrameFormat(const std::string& option, const char* text)
     return false;
 }
 
-bool parseOptions(int argc, char** argv, CaptureOptions& options)
+// --at, --fps, --from or --to: a whole number of ms (frames per second for --fps), into the options.
+bool parseTime(const std::string& option, const char* text, CaptureOptions& options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        long value = 0;
-        if (arg == "--help") {
-            std::cout << usage;
-            std::exit(0);
-        } else if (arg == "--bench") {
-            options.bench = true;
-        } else if (arg == "--lossless") {
-            options.lossless = true;
-        } else if (arg == "--no-seek") {
-            options.noSeek = true;
-        } else if (arg == "--part" && hasValue) {
-            options.partFile = argv[++i];
-        } else if (arg == "--join" && hasValue) {
-            options.joinFile = argv[++i];
-        } else if (arg == "--parts" && hasValue) {
-            options.partsDir = argv[++i];
-        } else if (arg == "--out" && hasValue) {
-            options.outDir = argv[++i];
-        } else if (arg == "--video" && hasValue) {
-            options.videoFile = argv[++i];
-        } else if (arg == "--contact-sheet" && hasValue) {
-            options.contactSheetFile = argv[++i];
-        } else if ((arg == "--size" || arg == "--supersample") && hasValue) {
-            if (!parseFrameFormat(arg, argv[++i]))
-                return false;
-        } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {
-            if (!parseInt(argv[++i], value) || value < 0) {
-                std::cerr << "bearings-capture: " << arg << " needs a whole number, not '" << argv[i] << "'\n";
-                return false;
-            }
-            if (arg == "--at") {
-                options.frameTimes.push_back(static_cast<int>(value));
-            } else if (arg == "--fps") {
-                options.fps = static_cast<int>(value);
-            } else if (arg == "--from") {
-                options.fromMs = static_cast<int>(value);
-                options.fromSet = true;
-            } else {
-                options.toMs = static_cast<int>(value);
-            }
-        } else {
-            std::cerr << "bearings-capture: unknown or incomplete option '" << arg << "'\n" << usage;
-            return false;
-        }
+    long value = 0;
+    if (!parseInt(text, value) || value < 0) {
+        std::cerr << "bearings-capture: " << option << " needs a whole number, not '" << text << "'\n";
+        return false;
     }
+    if (option == "--at") {
+        options.frameTimes.push_back(static_cast<int>(value));
+    } else if (option == "--fps") {
+        options.fps = static_cast<int>(value);
+    } else if (option == "--from") {
+        options.fromMs = static_cast<int>(value);
+        options.fromSet = true;
+    } else {
+        options.toMs = static_cast<int>(value);
+    }
+    return true;
+}
+
+// Refuses what the options cannot mean together, and sorts the frame times.
+bool checkOptions(CaptureOptions& options)
+{
     if (options.fps < 1 || options.fps > 1000) {
         std::cerr << "bearings-capture: --fps must lie between 1 and 1000\n";
         return false;
@@ -184,6 +158,46 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
         return false;
     }
     return true;
+}
+
+bool parseOptions(int argc, char** argv, CaptureOptions& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help") {
+            std::cout << usage;
+            std::exit(0);
+        } else if (arg == "--bench") {
+            options.bench = true;
+        } else if (arg == "--lossless") {
+            options.lossless = true;
+        } else if (arg == "--no-seek") {
+            options.noSeek = true;
+        } else if (arg == "--part" && hasValue) {
+            options.partFile = argv[++i];
+        } else if (arg == "--join" && hasValue) {
+            options.joinFile = argv[++i];
+        } else if (arg == "--parts" && hasValue) {
+            options.partsDir = argv[++i];
+        } else if (arg == "--out" && hasValue) {
+            options.outDir = argv[++i];
+        } else if (arg == "--video" && hasValue) {
+            options.videoFile = argv[++i];
+        } else if (arg == "--contact-sheet" && hasValue) {
+            options.contactSheetFile = argv[++i];
+        } else if ((arg == "--size" || arg == "--supersample") && hasValue) {
+            if (!parseFrameFormat(arg, argv[++i]))
+                return false;
+        } else if ((arg == "--at" || arg == "--fps" || arg == "--from" || arg == "--to") && hasValue) {
+            if (!parseTime(arg, argv[++i], options))
+                return false;
+        } else {
+            std::cerr << "bearings-capture: unknown or incomplete option '" << arg << "'\n" << usage;
+            return false;
+        }
+    }
+    return checkOptions(options);
 }
 
 }  // namespace
