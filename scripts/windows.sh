@@ -5,10 +5,11 @@
 #
 # The libraries are built from Debian's source archive (apt-get source, through a private apt
 # configuration: the system's own sources are not touched) with Debian's mingw-w64 cross-compiler,
-# once; later runs find them in ~/.cache/bearings/windows-deps/ (BEARINGS_WINDOWS_DEPS) and take
-# seconds. scripts/setup.sh installs the
-# cross-compiler and Wine. --deps-only stops after the libraries; --check DIR only checks the
-# imports of the programs and DLLs in a release folder.
+# once; later runs find them in ~/.cache/bearings/windows-deps/ (BEARINGS_WINDOWS_DEPS), or copy a
+# kept set built the same way (BEARINGS_WINDOWS_DEPS_FROM), and take seconds. The assets come from
+# the native build in build/ (BEARINGS_NATIVE_DIR), configured here if there is none yet.
+# scripts/setup.sh installs the cross-compiler and Wine. --deps-only stops after the libraries;
+# --check DIR only checks the imports of the programs and DLLs in a release folder.
 set -euo pipefail
 shopt -s nullglob
 
@@ -21,7 +22,7 @@ check_dir=
 case "${1:-}" in
   --deps-only) deps_only=1 ;;
   --check) [ $# -ge 2 ] || { echo "windows.sh: --check needs a folder" >&2; exit 2; }; check_dir=$2 ;;
-  -h|--help) sed -n '2,10p' "$0"; exit 0 ;;
+  -h|--help) sed -n '2,12p' "$0"; exit 0 ;;
   "") ;;
   *) echo "windows.sh: unknown option '$1'" >&2; exit 2 ;;
 esac
@@ -78,10 +79,10 @@ stamp="recipe $recipe; $($host-gcc -dumpversion); ${sources[*]}"
 jobs=${BEARINGS_JOBS:-2}
 began=$(date +%s)
 
-build_deps() {
-  rm -rf "$deps"
-  local apt=$out/apt src=$out/src prefix=$deps
-  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$src" "$prefix"
+# Downloads and unpacks the pinned source packages into $src, through an apt configuration of its own.
+fetch_sources() {
+  local apt=$out/apt
+  mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$apt/sources.list.d" "$src"
   cat > "$apt/sources.list" <<EOF
 deb-src http://deb.debian.org/debian bookworm main
 deb-src http://deb.debian.org/debian-security bookworm-security main
@@ -105,7 +106,10 @@ EOF
     (cd "$src" && dpkg-source -x ./"${name}_${version#*:}.dsc" "$name" >/dev/null)
   done
   unset APT_CONFIG
+}
 
+# Cross-compiles the libraries from $src into $prefix, each step's output in $log.
+compile_libraries() {
   export PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig PKG_CONFIG_PATH=
   # libtool would convert paths through Wine, starting it in the user's own Wine folder: not needed
   # for a build that only cross-compiles.
@@ -113,8 +117,6 @@ EOF
   export WINEPREFIX=$out/wine-build WINEDEBUG=-all
   local cross=(--host=$host --prefix="$prefix" --enable-shared --disable-static)
   local flags=(CPPFLAGS="-I$prefix/include" LDFLAGS="-L$prefix/lib -static-libgcc" CFLAGS="-O2")
-  local log=$out/deps-build.log
-  : > "$log"
   step() { echo "windows.sh: building $1"; }
   failed() { echo "windows.sh: building $1 failed; see $log" >&2; exit 1; }
 
@@ -144,8 +146,10 @@ EOF
      --enable-music-ogg --disable-music-ogg-shared --disable-music-mod --disable-music-midi \
      --disable-music-mp3 --disable-music-flac --disable-smpegtest --disable-sdltest \
      && make -j"$jobs" build/libSDL_mixer.la && make install-hdrs install-lib) >>"$log" 2>&1 || failed "SDL_mixer 1.2"
+}
 
-  # Every bundled library's licence, named after its source package.
+# Every bundled library's licence, named after its source package, and the versions built.
+collect_licences() {
   mkdir -p "$prefix/licences"
   cp "$src/zlib/LICENSE" "$prefix/licences/zlib.txt"
   cp "$src/libpng1.6/LICENSE" "$prefix/licences/libpng.txt"
@@ -153,21 +157,71 @@ EOF
   cp "$src/libvorbis/COPYING" "$prefix/licences/libvorbis.txt"
   cp "$src/libsdl1.2/COPYING" "$prefix/licences/SDL.txt"
   cp "$src/sdl-mixer1.2/COPYING" "$prefix/licences/SDL_mixer.txt"
-  for entry in "${sources[@]}"; do echo "$entry"; done > "$prefix/versions.txt"
-  echo "$stamp" > "$deps/stamp"
+  printf '%s\n' "${sources[@]}" > "$prefix/versions.txt"
 }
 
-if [ "$(cat "$deps/stamp" 2>/dev/null)" != "$stamp" ]; then
-  build_deps
-  echo "windows.sh: libraries built in $(( $(date +%s) - began )) s"
-fi
+# Builds the libraries into the folder $1. A subshell: the cross-compiling environment (pkg-config
+# pointed at the Windows prefix above all) must not reach the native configure that may follow.
+build_deps() (
+  prefix=$1 src=$out/src log=$out/deps-build.log
+  : > "$log"
+  fetch_sources
+  compile_libraries
+  collect_licences
+)
+
+# The libraries are shared by every checkout on the machine. A run holds a shared lock on them while
+# it reads them; they are built aside and moved in under the exclusive lock, so that two runs at once
+# neither build into the same folder nor read a half-built one. BEARINGS_WINDOWS_DEPS_FROM may name a
+# kept copy (CI's cache), taken instead of building when it was built the same way.
+ensure_deps() {
+  mkdir -p "$(dirname "$deps")"
+  exec 9>"$deps.lock"
+  flock -s 9
+  [ "$(cat "$deps/stamp" 2>/dev/null)" != "$stamp" ] || return 0
+  flock -x 9  # not atomic: another run may have built them meanwhile
+  if [ "$(cat "$deps/stamp" 2>/dev/null)" != "$stamp" ]; then
+    local kept=${BEARINGS_WINDOWS_DEPS_FROM:-} aside=$deps.new from
+    rm -rf "$aside"
+    if [ -n "$kept" ] && [ "$(cat "$kept/stamp" 2>/dev/null)" = "$stamp" ]; then
+      echo "windows.sh: copying the libraries from $kept"
+      cp -a "$kept" "$aside"
+      from=$(cd "$kept" && pwd)
+    else
+      build_deps "$aside"
+      from=$aside
+    fi
+    # The prefix is written into libtool, pkg-config and sdl-config files: they name where it now lives.
+    grep -rlIZ -F -- "$from" "$aside" | xargs -0 -r sed -i "s|$from|$deps|g"
+    echo "$stamp" > "$aside/stamp"
+    rm -rf "$deps.old"
+    [ ! -e "$deps" ] || mv "$deps" "$deps.old"
+    mv "$aside" "$deps"
+    rm -rf "$deps.old"
+    echo "windows.sh: libraries ready in $(( $(date +%s) - began )) s"
+  fi
+  flock -s 9
+}
+
+mkdir -p "$out"
+ensure_deps
 [ $deps_only -eq 1 ] && exit 0
 
 # The assets, as the native build generates them.
 assets=$native/show
 if [ ! -f "$assets/music.ogg" ] || [ ! -f "$assets/assets.stamp" ]; then
   echo "windows.sh: building natively first for the assets"
-  cmake -S "$root" -B "$native" >/dev/null
+  existed=$([ -e "$native" ] && echo yes || echo no)
+  configured=$([ -e "$native/CMakeCache.txt" ] && echo yes || echo no)
+  if ! cmake -S "$root" -B "$native" >"$out/native-configure.log" 2>&1; then
+    # A half-made configure would fail the next run in other ways: what this one made goes.
+    if [ $existed = no ]; then rm -rf "$native"
+    elif [ $configured = no ]; then rm -rf "$native/CMakeCache.txt" "$native/CMakeFiles"
+    fi
+    tail -5 "$out/native-configure.log" >&2
+    echo "windows.sh: the native configure failed (the whole log: $out/native-configure.log)" >&2
+    exit 1
+  fi
 fi
 cmake --build "$native" -j"$jobs" --target assets >/dev/null
 

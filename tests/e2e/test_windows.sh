@@ -13,6 +13,8 @@ for tool in $host-g++ $host-objdump wine wineserver zip unzip xdotool ffmpeg; do
   fi
 done
 start_display
+# The libraries as CI keeps them between runs, where scripts/windows.sh keeps them by default.
+kept=${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-deps
 
 # Wine in a folder of its own, quiet, without the browser and .NET add-ons it would offer to fetch;
 # ALSA's null device stands in for a sound card, which the show needs to start.
@@ -21,13 +23,30 @@ mkdir -p "$HOME"
 printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
 trap 'wineserver -k 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 
-out="$root/build-windows"
+# Built once if CI kept none (the cold build of the libraries: minutes).
+"$root/scripts/windows.sh" --deps-only >"$SCRATCH/deps.log" 2>&1 || { tail -20 "$SCRATCH/deps.log"; fail "building the libraries failed"; finish; exit; }
+
+# As the first command of a fresh checkout: no native build, an empty cache folder (the libraries
+# are taken from the kept set rather than built again). A first run whose native configure fails
+# leaves no half-made build behind, and the next run from the same empty start builds the zip.
+out="$SCRATCH/out"
+fresh() {  # runs scripts/windows.sh as on a fresh checkout, with the cache folder emptied
+  rm -rf "$SCRATCH/cache" && mkdir "$SCRATCH/cache"
+  XDG_CACHE_HOME="$SCRATCH/cache" BEARINGS_WINDOWS_DEPS_FROM="$kept" BEARINGS_NATIVE_DIR="$SCRATCH/native" \
+    BEARINGS_WINDOWS_DIR="$out" "$@" "$root/scripts/windows.sh" >"$SCRATCH/build.log" 2>&1
+}
+if ! fresh env PKG_CONFIG_LIBDIR="$SCRATCH/no-pkgconfig" && [ ! -e "$SCRATCH/native" ] &&
+   grep -q 'the native configure failed' "$SCRATCH/build.log"; then
+  pass "a native configure that fails stops the run and leaves no build folder"
+else
+  fail "a failed native configure: $(tail -3 "$SCRATCH/build.log" | tr '\n' ' '); build folder left: $([ -e "$SCRATCH/native" ] && echo yes || echo no)"
+fi
 began=$(date +%s)
-if BEARINGS_NATIVE_DIR="$SHOW_DIR/.." "$root/scripts/windows.sh" >"$SCRATCH/build.log" 2>&1; then
-  pass "scripts/windows.sh builds the zip ($(( $(date +%s) - began )) s)"
+if fresh env && [ -f "$SCRATCH/cache/bearings/windows-deps/stamp" ]; then
+  pass "scripts/windows.sh builds the zip from no native build and an empty cache folder ($(( $(date +%s) - began )) s)"
 else
   tail -20 "$SCRATCH/build.log"
-  fail "scripts/windows.sh failed"
+  fail "scripts/windows.sh failed from no native build and an empty cache folder"
   finish
   exit
 fi
