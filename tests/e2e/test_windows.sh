@@ -3,6 +3,7 @@
 # list and imports, the cross-built unit tests, frames against the native capture tool's, the start
 # and Escape, and a missing or damaged asset. Skipped when the cross-compiler or Wine is missing.
 source "$(dirname "$0")/lib.sh"
+measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 host=x86_64-w64-mingw32
@@ -101,32 +102,18 @@ done
 
 # Frames: a card, the wormhole, the planet and the cloud figure, each played at 10 fps from the start
 # of its entry by both capture tools, the Windows one drawing through Wine's GL.
-compare() {  # native.png windows.png -> "mean difference M levels, largest L"
-  python3 - "$1" "$2" <<'EOF'
-import subprocess, sys
-def pixels(path):
-    return subprocess.run(["ffmpeg", "-v", "error", "-i", path, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
-                          check=True, capture_output=True).stdout
-a, b = pixels(sys.argv[1]), pixels(sys.argv[2])
-if len(a) != len(b) or not a:
-    print("sizes differ"); sys.exit(1)
-diffs = [abs(x - y) for x, y in zip(a, b)]
-mean = sum(diffs) / len(diffs)
-print(f"mean difference {mean:.3f} levels, largest {max(diffs)}{' (identical)' if mean == 0 else ''}")
-sys.exit(0 if mean <= 1.0 else 1)
-EOF
-}
 for request in "14000 14500" "84000 86000" "116000 118000" "172000 174000"; do
-  set -- $request
-  from=$1 at=$2 name=$(printf 'frame-%06d.png' "$2")
+  read -r from at <<<"$request"
+  name=$(printf 'frame-%06d.png' "$at")
   (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 10 --from "$from" --at "$at" --out "$SCRATCH/native" >/dev/null 2>&1)
   (cd "$release" && timeout 300 wine ./bearings-capture.exe --fps 10 --from "$from" --at "$at" --out frames >/dev/null 2>&1)
   if [ ! -f "$release/frames/$name" ]; then
     fail "frame $at ms: the Windows capture tool wrote no frame"
-  elif result=$(compare "$SCRATCH/native/$name" "$release/frames/$name" 2>&1); then
-    pass "frame $at ms under Wine: $result"
+  elif difference=$("$measure" mean-diff "$SCRATCH/native/$name" "$release/frames/$name") &&
+       awk -v d="$difference" 'BEGIN { exit !(d <= 1.0) }'; then
+    pass "frame $at ms under Wine: mean difference $difference levels"
   else
-    fail "frame $at ms under Wine: $result"
+    fail "frame $at ms under Wine: mean difference ${difference:-unmeasured} levels"
   fi
 done
 
