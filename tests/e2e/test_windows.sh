@@ -15,7 +15,7 @@ for tool in $host-g++ $host-objdump wine wineserver zip unzip xdotool ffmpeg; do
 done
 start_display
 # The libraries as CI keeps them between runs, where scripts/windows.sh keeps them by default.
-kept=${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-deps
+kept=${BEARINGS_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-deps}
 
 # Wine in a folder of its own, quiet, without the browser and .NET add-ons it would offer to fetch;
 # ALSA's null device stands in for a sound card, which the show needs to start.
@@ -25,25 +25,25 @@ printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.
 trap 'wineserver -k 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 
 # Built once if CI kept none (the cold build of the libraries: minutes).
-"$root/scripts/windows.sh" --deps-only >"$SCRATCH/deps.log" 2>&1 || { tail -20 "$SCRATCH/deps.log"; fail "building the libraries failed"; finish; exit; }
+BEARINGS_WINDOWS_DEPS="$kept" "$root/scripts/windows.sh" --deps-only >"$SCRATCH/deps.log" 2>&1 || { tail -20 "$SCRATCH/deps.log"; fail "building the libraries failed"; finish; exit; }
 
 # As the first command of a fresh checkout: no native build, an empty cache folder (the libraries
 # are taken from the kept set rather than built again). A first run whose native configure fails
 # leaves no half-made build behind, and the next run from the same empty start builds the zip.
 out="$SCRATCH/out"
-fresh() {  # runs scripts/windows.sh as on a fresh checkout, with the cache folder emptied
+fresh() {  # [VARIABLE=VALUE...]: scripts/windows.sh as on a fresh checkout, the cache folder emptied
   rm -rf "$SCRATCH/cache" && mkdir "$SCRATCH/cache"
-  XDG_CACHE_HOME="$SCRATCH/cache" BEARINGS_WINDOWS_DEPS_FROM="$kept" BEARINGS_NATIVE_DIR="$SCRATCH/native" \
-    BEARINGS_WINDOWS_DIR="$out" "$@" "$root/scripts/windows.sh" >"$SCRATCH/build.log" 2>&1
+  env -u BEARINGS_WINDOWS_DEPS XDG_CACHE_HOME="$SCRATCH/cache" BEARINGS_WINDOWS_DEPS_FROM="$kept" \
+    BEARINGS_NATIVE_DIR="$SCRATCH/native" BEARINGS_WINDOWS_DIR="$out" "$@" "$root/scripts/windows.sh" >"$SCRATCH/build.log" 2>&1
 }
-if ! fresh env PKG_CONFIG_LIBDIR="$SCRATCH/no-pkgconfig" && [ ! -e "$SCRATCH/native" ] &&
+if ! fresh PKG_CONFIG_LIBDIR="$SCRATCH/no-pkgconfig" && [ ! -e "$SCRATCH/native" ] &&
    grep -q 'the native configure failed' "$SCRATCH/build.log"; then
   pass "a native configure that fails stops the run and leaves no build folder"
 else
   fail "a failed native configure: $(tail -3 "$SCRATCH/build.log" | tr '\n' ' '); build folder left: $([ -e "$SCRATCH/native" ] && echo yes || echo no)"
 fi
 began=$(date +%s)
-if fresh env && [ -f "$SCRATCH/cache/bearings/windows-deps/stamp" ]; then
+if fresh && [ -f "$SCRATCH/cache/bearings/windows-deps/stamp" ]; then
   pass "scripts/windows.sh builds the zip from no native build and an empty cache folder ($(( $(date +%s) - began )) s)"
 else
   tail -20 "$SCRATCH/build.log"
