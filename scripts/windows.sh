@@ -192,7 +192,7 @@ ensure_deps() {
       from=$aside
     fi
     # The prefix is written into libtool, pkg-config and sdl-config files: they name where it now lives.
-    grep -rlIZ -F -- "$from" "$aside" | xargs -0 -r sed -i "s|$from|$deps|g"
+    { grep -rlIZ -F -- "$from" "$aside" || true; } | xargs -0 -r sed -i "s|$from|$deps|g"
     echo "$stamp" > "$aside/stamp"
     rm -rf "$deps.old"
     [ ! -e "$deps" ] || mv "$deps" "$deps.old"
