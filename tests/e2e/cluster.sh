@@ -122,3 +122,33 @@ wait_jobs() {
   done
   return 1
 }
+
+# The README's Slurm recipe, set to PARTS parts of FROM-TO ms at FPS with capture OPTIONS: the part
+# script (its bash block) and the indented command blocks after it, the submission, the command that
+# names a failed task and the rerun of one.
+read_recipe() {
+  local parts=$1 from=$2 to=$3 fps=$4 options=$5 readme
+  readme="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/README.md"
+  block() {
+    awk -v want="$1" '/^```$/ && seen_script { after = 1; next } /^# bearings-part\.sh/ { seen_script = 1 }
+                      after && /^    / { if (!inside) { n++; inside = 1 } if (n == want) print substr($0, 5); next }
+                      after && inside { inside = 0; if (n == want) exit }' "$readme"
+  }
+  stretch() {
+    sed -e "s/^#SBATCH --array=0-39$/#SBATCH --array=0-$((parts - 1))/" \
+        -e "s/^parts=40 from=0 to=490000 fps=60 options=\"\"$/parts=$parts from=$from to=$to fps=$fps options=\"$options\"/" \
+        -e "s/--from 0 --to 490000/--from $from --to $to/g"
+  }
+  part_script=$(awk '/^```bash$/ { text = ""; inside = 1; next }
+                     inside && /^```$/ { if (text ~ /bearings-part\.sh/) { printf "%s", text; exit } inside = 0; next }
+                     inside { text = text $0 "\n" }' "$readme" | stretch)
+  submit=$(block 1 | stretch) names=$(block 2) rerun=$(block 3 | stretch)
+}
+
+# Runs the recipe read last in the folder DIR, as a user would: the script, then the submission,
+# which leaves the array's ID in $array and the join's in $join.
+run_recipe() {
+  local back=$PWD
+  mkdir -p "$1" && cd "$1" && echo "$part_script" >bearings-part.sh && eval "$submit"
+  cd "$back"
+}

@@ -14,27 +14,11 @@ fi
 trap 'stop_slurm; rm -rf "$SCRATCH"' EXIT
 trap 'exit 1' INT TERM HUP
 
-# The README's part script (its bash block) and the indented command blocks that follow it: the
-# submission, the command that names a failed task, and the rerun.
-part_script=$(awk '/^```bash$/ { block = ""; inside = 1; next }
-                   inside && /^```$/ { if (block ~ /bearings-part\.sh/) { printf "%s", block; exit } inside = 0; next }
-                   inside { block = block $0 "\n" }' "$root/README.md")
-readme_block() {
-  awk -v want="$1" '/^```$/ && seen_script { after = 1; next } /^# bearings-part\.sh/ { seen_script = 1 }
-                    after && /^    / { if (!inside) { n++; inside = 1 } if (n == want) print substr($0, 5); next }
-                    after && inside { inside = 0; if (n == want) exit }' "$root/README.md"
-}
-submit=$(readme_block 1) names=$(readme_block 2) rerun=$(readme_block 3)
-
-# The same recipe for a short stretch: 81-87 s at 10 fps and a quarter of the size, three parts
-# with seams at 83 and 85 s, across the cut at 84 s.
-from=81000 to=87000 options="--lossless --size 512x384"
-stretch() {
-  sed -e 's/^#SBATCH --array=0-39$/#SBATCH --array=0-2/' \
-      -e "s/^parts=40 from=0 to=490000 fps=60 options=\"\"$/parts=3 from=$from to=$to fps=10 options=\"$options\"/" \
-      -e "s/--from 0 --to 490000/--from $from --to $to/g"
-}
-part_script=$(echo "$part_script" | stretch) submit=$(echo "$submit" | stretch) rerun=$(echo "$rerun" | stretch | sed 's/--array=N /--array=1 /')
+# 81-87 s at 10 fps and a quarter of the size, three parts with seams at 83 and 85 s, across the
+# cut at 84 s.
+from=81000 to=87000
+read_recipe 3 $from $to 10 "--lossless --size 512x384"
+rerun=$(echo "$rerun" | sed 's/--array=N /--array=1 /')
 if echo "$part_script" | grep -q '^#SBATCH --array=0-2$' && echo "$part_script" | grep -q "^parts=3 from=$from" \
    && [ "$(echo "$submit" | grep -c "sbatch")" -eq 2 ] && [[ $submit == *"--from $from --to $to"* ]] \
    && [[ $names == squeue* ]] && [[ $rerun == *"--array=1 bearings-part.sh"* && $rerun == *"--from $from --to $to"* ]]; then
@@ -56,10 +40,6 @@ start=$EPOCHREALTIME
 start_slurm || { fail "no cluster"; finish; exit 1; }
 echo "cluster up in $(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.2f", b - a }') s"
 
-# Each run in a folder of its own, as a user would: the script, then the README's commands.
-run_recipe() {
-  mkdir -p "$1" && cd "$1" && echo "$part_script" >bearings-part.sh && eval "$submit" && cd "$root"
-}
 run_recipe "$SCRATCH/run"
 wait_jobs "$array" 300 && wait_jobs "$join" 120
 framemd5 "$SCRATCH/run/bearings.mp4" >"$SCRATCH/run.md5"
