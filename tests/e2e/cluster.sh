@@ -143,6 +143,9 @@ read_recipe() {
                      inside && /^```$/ { if (text ~ /bearings-part\.sh/) { printf "%s", text; exit } inside = 0; next }
                      inside { text = text $0 "\n" }' "$readme" | stretch)
   submit=$(block 1 | stretch) names=$(block 2) rerun=$(block 3 | stretch)
+  # Fails when the README no longer reads as this expects, rather than run something else.
+  [[ $part_script == *"parts=$parts from=$from to=$to"* && $part_script == *"--array=0-$((parts - 1))"* ]] &&
+    [[ $submit == *"--dependency=afterok:\$array"*"--from $from --to $to"* && $names == squeue* && $rerun == *"--array=N "* ]]
 }
 
 # Runs the recipe read last in the folder DIR, as a user would: the script, then the submission,
