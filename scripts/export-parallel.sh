@@ -15,8 +15,8 @@ usage: scripts/export-parallel.sh [options] OUTPUT.mp4
   --sshlogin LIST  machines to run parts on, as GNU parallel takes them (-S): each needs GNU
                    parallel, rsync and the show installed (bearings-capture on its PATH); the
                    parts come back over rsync
-  --work DIR       folder for the parts and the job log (default: a new one under /tmp, kept
-                   when a part fails)
+  --work DIR       folder for the parts and the job log (default: a new one in $TMPDIR or
+                   /tmp, removed after the join, kept when anything fails)
   --capture CMD    how a job starts the capture tool (default: this checkout's build, else
                    bearings-capture from the PATH; with --sshlogin, bearings-capture)
 A part that fails is run once more, then reported by name; nothing is joined then.
@@ -53,8 +53,10 @@ if [ -z "$capture" ]; then
     capture=bearings-capture
   fi
 fi
+made_work=""
 if [ -z "$work" ]; then
-  work=$(mktemp -d /tmp/bearings-parts-XXXXXX)
+  work=$(mktemp -d "${TMPDIR:-/tmp}/bearings-parts-XXXXXX")
+  made_work=yes
 else
   mkdir -p "$work"
   work=$(cd "$work" && pwd)
@@ -70,15 +72,20 @@ done
 
 runner=(parallel --will-cite --colsep ' ' --retries 2 --joblog "$work/jobs.log" --tagstring 'part {1}')
 [ -n "$jobs" ] && runner+=(-j "$jobs")
-[ -n "$sshlogin" ] && runner+=(--sshlogin "$sshlogin" --return "$work/part-{1}.mp4" --cleanup)
+# On another machine a part is made in a folder of its own that parallel creates and removes
+# (--wd ...), so nothing is left there, and comes back over rsync; on this one (":") it is
+# written into the work folder directly.
+[ -n "$sshlogin" ] && runner+=(--sshlogin "$sshlogin" --wd ... --return "$work/./part-{1}.mp4" --cleanup)
+part_file="\"\$([ \"\$PARALLEL_SSHLOGIN\" = : ] && echo '$work/')part-{1}.mp4\""
 echo "export-parallel: $parts parts of $from-$to ms at $fps fps in $work"
 set +e
-"${runner[@]}" "mkdir -p '$work' && $capture --part '$work/part-{1}.mp4' --from {2} --to {3} --fps $fps $lossless" :::: "$list"
+"${runner[@]}" "$capture --part $part_file --from {2} --to {3} --fps $fps $lossless" :::: "$list"
 set -e
 
-# The job log's last line per part says how its final try ended.
-failed=$(awk -F'\t' 'NR > 1 && ($7 != 0 || $8 != 0) { print $NF }' "$work/jobs.log" |
-  sed -n "s|.*--part '$work/part-\([0-9]*\)\.mp4' --from \([0-9]*\) --to \([0-9]*\).*|part \1 (\2-\3 ms)|p" | sort -u)
+# The job log has one line per part, for its last try, numbered as the list is.
+failed=$(awk -F'\t' 'FNR == NR { if (FNR > 1 && ($7 != 0 || $8 != 0)) host[$1] = $2; next }
+                     FNR in host { printf "part %s (%d-%d ms) on %s\n", $1, $2, $3, host[FNR] == ":" ? "this machine" : host[FNR] }' \
+  "$work/jobs.log" FS=' ' "$list")
 if [ -n "$failed" ]; then
   echo "export-parallel: failed twice, nothing joined; log and parts kept in $work:" >&2
   echo "$failed" | sed 's/^/  /' >&2
@@ -87,8 +94,14 @@ fi
 
 join=(--join "$output" --parts "$work" --from "$from" --to "$to")
 if [ -z "$sshlogin" ] && [ "$capture" = "cd '$build_show' && ./bearings-capture" ]; then
-  (cd "$build_show" && ./bearings-capture "${join[@]}")
+  joined() { (cd "$build_show" && ./bearings-capture "${join[@]}"); }
 else
-  bash -c "$capture \"\$@\"" join "${join[@]}"
+  joined() { bash -c "$capture \"\$@\"" join "${join[@]}"; }
 fi
+if ! joined; then
+  echo "export-parallel: the join failed; log and parts kept in $work" >&2
+  exit 1
+fi
+# The parts are in the joined file now; a folder the user named is theirs to keep.
+[ -z "$made_work" ] || rm -rf "$work"
 echo "export-parallel: wrote $output"

@@ -31,6 +31,9 @@ test_packages=(
 )
 # The Windows build and its tests under Wine; optional: without them those tests skip.
 windows_packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 zip unzip)
+# Exports on real engines, for their tests only (a one-node Slurm cluster, GNU parallel over ssh);
+# optional: without them those tests skip.
+engine_packages=(slurmctld slurmd slurm-client munge openssh-server openssh-client rsync)
 
 # Prints those of the named packages that are not installed.
 missing_of() {
@@ -42,14 +45,16 @@ missing_of() {
 
 missing=($(missing_of "${packages[@]}"))
 optional_missing=()
+engine_missing=()
 if [ $testing -eq 1 ]; then
   missing+=($(missing_of "${test_packages[@]}"))
   # The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
   command -v npm >/dev/null || missing+=(npm)
   optional_missing+=($(missing_of "${windows_packages[@]}"))
+  engine_missing=($(missing_of "${engine_packages[@]}"))
 fi
 
-if [ ${#missing[@]} -eq 0 ] && [ ${#optional_missing[@]} -eq 0 ]; then
+if [ ${#missing[@]} -eq 0 ] && [ ${#optional_missing[@]} -eq 0 ] && [ ${#engine_missing[@]} -eq 0 ]; then
   echo "setup: all packages present"
   exit 0
 fi
@@ -58,7 +63,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
   # Optional packages alone are not worth a password prompt.
   if [ ${#missing[@]} -eq 0 ] && ! sudo -n true 2>/dev/null; then
-    echo "setup: not installing the optional ${optional_missing[*]} (needs sudo); the tests that use them skip"
+    echo "setup: not installing the optional ${optional_missing[*]} ${engine_missing[*]} (needs sudo); the tests that use them skip"
     exit 0
   fi
   SUDO="sudo"
@@ -73,4 +78,16 @@ if [ ${#optional_missing[@]} -gt 0 ]; then
   echo "setup: installing ${optional_missing[*]}"
   $SUDO apt-get install -y -q --no-install-recommends "${optional_missing[@]}" ||
     echo "setup: the cross-compiler or Wine could not be installed; the Windows build and its tests are skipped"
+fi
+if [ ${#engine_missing[@]} -gt 0 ]; then
+  echo "setup: installing ${engine_missing[*]}"
+  if $SUDO apt-get install -y -q --no-install-recommends "${engine_missing[@]}"; then
+    # The tests start daemons of their own; the services these packages start for the whole
+    # machine, an ssh server on port 22 among them, are turned off again.
+    services=$(printf '%s\n' "${engine_missing[@]}" | sed -n 's/^openssh-server$/ssh/p; s/^\(munge\|slurmctld\|slurmd\)$/\1/p')
+    [ -z "$services" ] || [ ! -d /run/systemd/system ] || $SUDO systemctl disable --now $services ||
+      echo "setup: these services could not be turned off: $services"
+  else
+    echo "setup: Slurm, munge, the ssh server or rsync could not be installed; the tests of exports on a cluster and over ssh are skipped"
+  fi
 fi
