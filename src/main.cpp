@@ -42,7 +42,7 @@ int main(int argc, char** argv)
     display.fullScreen = options.fullScreen;
     display.resizable = options.resizable;
     try {
-        Demo* demo = new Demo(display);
+        Demo* demo = new Demo(display, options.gentle);
         demo->run();
         delete demo;
     } catch (Exception e) {

@@ -11,6 +11,7 @@ struct ShowOptions {
     int height = 768;
     bool fullScreen = true;
     bool resizable = false;
+    bool gentle = false;       // --gentle: nothing flashes beyond the photosensitive limits
     std::string error;         // for Fail: one line saying what is wrong
 };
 
