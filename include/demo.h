@@ -23,6 +23,9 @@ bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
 // the 10 % change a flash needs, so the mask still flickers but never flashes.
 float letterboxLevel(int t, bool gentle);
 
+// How long the live show's photosensitivity warning stays up before the music, unless a key ends it (ms).
+constexpr int FLASH_WARNING_MS = 8000;
+
 // The music's mixing buffer, in frames.
 constexpr int MIX_BUFFER_FRAMES = 4096;
 // The output the show asks SDL for.
@@ -58,6 +61,10 @@ public:
     void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen, resizing
     void drawFrame();           // clear, current scene, overlays, black bars (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
+    // The photosensitivity warning, after loading and before run(): up for mostMs, or until a key
+    // or a click; Escape or closing the window clears running. The live program's alone: the
+    // capture tool and the page (which warns on its start screen) never show it.
+    void showFlashWarning(int mostMs);
     void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
     // tool can measure the pass alone without moving the show's random sequence.

@@ -43,7 +43,11 @@ int main(int argc, char** argv)
     display.resizable = options.resizable;
     try {
         Demo* demo = new Demo(display, options.gentle);
-        demo->run();
+        // The gentle show keeps below the flash limits: nothing to warn of.
+        if (!options.gentle)
+            demo->showFlashWarning(FLASH_WARNING_MS);
+        if (demo->running)
+            demo->run();
         delete demo;
     } catch (Exception e) {
         std::cout << e.getMessage() << std::endl;
