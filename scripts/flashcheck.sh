@@ -43,19 +43,20 @@ done
 
 work=$(mktemp -d /tmp/bearings-flashcheck-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-# The capture tool's lossless video, streamed through a pipe and decoded back to RGB: no file of the
-# whole show's frames is ever written.
-mkfifo "$work/frames.mkv"
+# The capture tool's lossless video, streamed to the decoder through a pipe: the tool's ffmpeg
+# writes Matroska (named by the link) to its standard output. No file of the frames is written.
+ln -s /dev/stdout "$work/frames.mkv"
+set +e
 (cd "$show" && exec ./bearings-capture --video "$work/frames.mkv" --lossless --fps "$fps" --size "$size" \
-  --from "$from" --to "$to" $gentle) >"$work/capture.log" 2>&1 &
-capture=$!
-status=0
-ffmpeg -v error -nostdin -i "$work/frames.mkv" -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt rgb24 - |
+  --from "$from" --to "$to" $gentle 2>"$work/capture.log") |
+  ffmpeg -v error -nostdin -i pipe:0 -map 0:v:0 -fps_mode passthrough -f rawvideo -pix_fmt rgb24 - |
   "$checker" --size "$size" --fps "$fps" --from "$from" --to "$to" ${picture:+--picture "$picture"} \
-    ${title:+--title "$title"} || status=$?
-if ! wait "$capture"; then
+    ${title:+--title "$title"}
+statuses=("${PIPESTATUS[@]}")
+set -e
+if [ "${statuses[0]}" -ne 0 ]; then
   cat "$work/capture.log" >&2
   echo "flashcheck: the capture failed" >&2
   exit 3
 fi
-exit $status
+exit "${statuses[2]}"
