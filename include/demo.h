@@ -17,6 +17,15 @@
 // value, is null or empty), took one that shows nothing on a screen: the off-screen or dummy driver.
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver);
 
+// The letterbox mask's multiplier at show time t (ms): a sine about 1, of which GL keeps only the
+// dips below 1, 10.6 times a second. As designed 0.1 deep: in linear light a 21 % dip of the whole
+// picture, a full-screen flash on any bright scene. Gentle, 0.02 deep: at most 4.4 %, under half
+// the 10 % change a flash needs, so the mask still flickers but never flashes.
+float letterboxLevel(int t, bool gentle);
+
+// How long the live show's photosensitivity warning stays up before the music, unless a key ends it (ms).
+constexpr int FLASH_WARNING_MS = 8000;
+
 // The music's mixing buffer, in frames.
 constexpr int MIX_BUFFER_FRAMES = 4096;
 // The output the show asks SDL for.
@@ -31,8 +40,9 @@ class Demo {
 public:
     // Initialises SDL, audio, the GL mode the request names (by default full screen at 1024x768),
     // then builds the whole timeline behind the loading screen and loads the overlay textures.
+    // gentle: the show kept below the photosensitive flash limits (see the gentle field).
     // Throws Exception on any failure.
-    explicit Demo(const DisplayRequest& display = DisplayRequest());
+    explicit Demo(const DisplayRequest& display = DisplayRequest(), bool gentle = false);
 
     // Tag for a Demo that touches neither SDL nor any file: its fields are set by the caller.
     // Only for tests that check the drawing passes against a recorded GL stream.
@@ -51,6 +61,10 @@ public:
     void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen, resizing
     void drawFrame();           // clear, current scene, overlays, black bars (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
+    // The photosensitivity warning, after loading and before run(): up for mostMs, or until a key
+    // or a click; Escape or closing the window clears running. The live program's alone: the
+    // capture tool and the page (which warns on its start screen) never show it.
+    void showFlashWarning(int mostMs);
     void drawOverlays();        // glow blobs, wandering lines, letterbox mask and grain
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
     // tool can measure the pass alone without moving the show's random sequence.
@@ -62,6 +76,9 @@ public:
     // the terminating entry. Public so that tests can build the show on an Unloaded demo.
     void buildTimeline();
 
+    // The one switch for the gentle show: the overlay pass reads it, and buildTimeline hands it to
+    // the scenes it makes. Set before buildTimeline; never changes during a show.
+    bool gentle;
     Tempo* tempo;                        // SHOW_BPM, offset 0
     std::vector<TimelineEntry> timeline;  // in start order, ending with a null scene
     bool running;                        // cleared by a quit request

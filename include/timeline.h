@@ -5,8 +5,9 @@
 
 class Scene;
 
-// Constructs the card or scene a row names; may load files and throw.
-Scene* createScene(const TimelineRow& row);
+// Constructs the card or scene a row names, as designed or, with gentle, kept below the
+// photosensitive flash limits; may load files and throw.
+Scene* createScene(const TimelineRow& row, bool gentle = false);
 
 // A timeline item and the show time it becomes current; a null scene ends the show.
 struct TimelineEntry {

@@ -11,8 +11,8 @@
 #include "screen.h"
 #include "util.h"
 
-Demo::Demo(const DisplayRequest& display)
-    : tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
+Demo::Demo(const DisplayRequest& display, bool gentle)
+    : gentle(gentle), tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
       heardClock(nullptr), current(-1), initialised(false), display(display)
 {
@@ -40,7 +40,7 @@ Demo::Demo(const DisplayRequest& display)
 }
 
 Demo::Demo(Unloaded)
-    : tempo(new Tempo(SHOW_BPM, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
+    : gentle(false), tempo(new Tempo(SHOW_BPM, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
       heardClock(nullptr), current(-1), initialised(false)
 {
@@ -131,7 +131,7 @@ bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
 void Demo::buildTimeline()
 {
     for (const TimelineRow& row : timelineRows()) {
-        Scene* item = createScene(row);
+        Scene* item = createScene(row, gentle);
         bar = row.startBar;
         timeline.push_back(TimelineEntry{item, tempo->beatsToMs(bar * BEATS_PER_BAR)});
         progress += 1;

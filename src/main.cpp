@@ -43,8 +43,12 @@ int main(int argc, char** argv)
     display.fullScreen = options.fullScreen;
     display.resizable = options.resizable;
     try {
-        Demo* demo = new Demo(display);
-        demo->run();
+        Demo* demo = new Demo(display, options.gentle);
+        // The gentle show keeps below the flash limits: nothing to warn of.
+        if (!options.gentle)
+            demo->showFlashWarning(FLASH_WARNING_MS);
+        if (demo->running)
+            demo->run();
         delete demo;
     } catch (Exception e) {
         std::cout << e.getMessage() << std::endl;

@@ -157,10 +157,16 @@ void Demo::drawOverlayLight(float g)
                       g);
 }
 
+float letterboxLevel(int t, bool gentle)
+{
+    const double depth = gentle ? 0.02 : 0.1;
+    return static_cast<float>(depth * std::sin(t * static_cast<double>(0.06666667f)) + 1.0);
+}
+
 void Demo::drawOverlayShade(float g)
 {
     // Multiplied in: a flickering letterbox mask, then the grain.
-    const float m = static_cast<float>(0.1 * std::sin(tempo->elapsed() * static_cast<double>(0.06666667f)) + 1.0);
+    const float m = letterboxLevel(tempo->elapsed(), gentle);
     glColor4f(m, m, m, 1.0f);
     glBlendFunc(GL_ZERO, GL_SRC_COLOR);
     glBindTexture(GL_TEXTURE_2D, letterboxTexture);

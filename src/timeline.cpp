@@ -13,7 +13,7 @@
 #include "stormscene.h"
 #include "wormholescene.h"
 
-Scene* createScene(const TimelineRow& row)
+Scene* createScene(const TimelineRow& row, bool gentle)
 {
     switch (row.kind) {
     case SceneKind::Board: return new Board(row.card);
@@ -25,7 +25,7 @@ Scene* createScene(const TimelineRow& row)
     case SceneKind::Borderline: return new BorderlineScene();
     case SceneKind::Storm: return new StormScene();
     case SceneKind::Seaweed: return new SeaweedScene();
-    case SceneKind::Core: return new CoreScene();
+    case SceneKind::Core: return new CoreScene(gentle);
     }
     THROW_EXCEPTION(std::string("No scene for timeline row: ") + row.name);
 }

@@ -35,6 +35,9 @@ EM_JS(int, requestedFps, (), { return Module.request ? Module.request.fps : 60; 
 EM_JS(int, requestedOutputWidth, (), { return Module.outputSize ? Module.outputSize().width : 0; });
 EM_JS(int, requestedOutputHeight, (), { return Module.outputSize ? Module.outputSize().height : 0; });
 
+// Whether the page's gentle switch is on: the show kept below the photosensitive flash limits.
+EM_JS(int, requestedGentle, (), { return Module.gentle ? Module.gentle() : 0; });
+
 // Sleeps until the page's start screen is clicked.
 EM_ASYNC_JS(void, waitForStartClick, (), {
     await new Promise(function(resolve) { Module.whenStarted(resolve); });
@@ -106,7 +109,7 @@ int main(int, char**)
         DisplayRequest display;
         if (requestedOutputWidth() > 0)
             display = DisplayRequest{requestedOutputWidth(), requestedOutputHeight(), false, true};
-        Demo* demo = new Demo(display);
+        Demo* demo = new Demo(display, requestedGentle() != 0);
         if (atMs >= 0) {
             playToFrame(*demo, atMs, std::max(1, requestedFps()));
         } else {

@@ -13,6 +13,7 @@ struct ShowOptions {
     int height = DESIGN_HEIGHT;
     bool fullScreen = true;
     bool resizable = false;
+    bool gentle = false;       // --gentle: nothing flashes beyond the photosensitive limits
     std::string error;         // for Fail: one line saying what is wrong
 };
 

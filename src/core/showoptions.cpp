@@ -1,17 +1,21 @@
-// showoptions.cpp -- the show's command line: --native, --window WxH, --help, --version.
+// showoptions.cpp -- the show's command line: --native, --window WxH, --gentle, --help, --version.
 #include "showoptions.h"
 
 #include "picture.h"
 
 const char* const SHOW_USAGE =
-    "usage: bearings [--native | --window WIDTHxHEIGHT | --help | --version]\n"
+    "usage: bearings [--native | --window WIDTHxHEIGHT] [--gentle] | --help | --version\n"
     "  (no option)            full screen at 1024x768\n"
     "  --native               full screen at the desktop's own resolution\n"
     "  --window WIDTHxHEIGHT  a window of that size, which may be resized\n"
+    "  --gentle               the show kept below the photosensitive flash limits: the letterbox\n"
+    "                         flickers shallower, the core's burst does not strobe\n"
     "  --help                 this text\n"
     "  --version              the version\n"
     "The 4:3 picture fills the height or width of the output, with black bars beside it.\n"
-    "Escape or closing the window quits; Ctrl+F toggles full screen.\n";
+    "Escape or closing the window quits; Ctrl+F toggles full screen.\n"
+    "Without --gentle the show flashes at rates that can trigger seizures in people with\n"
+    "photosensitive epilepsy; a warning shows before it starts (any key skips it).\n";
 
 ShowOptions parseShowOptions(const std::vector<std::string>& args)
 {
@@ -31,6 +35,10 @@ ShowOptions parseShowOptions(const std::vector<std::string>& args)
         if (arg == "--version") {
             options.action = ShowOptions::Version;
             return options;
+        }
+        if (arg == "--gentle") {
+            options.gentle = true;
+            continue;
         }
         if (arg != "--native" && arg != "--window")
             return fail("unknown option '" + arg + "' (try --help)");

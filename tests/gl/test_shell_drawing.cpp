@@ -1,5 +1,8 @@
 // test_shell_drawing.cpp -- title cards, the loading screen, the overlay pass and texture loading,
 // checked against the recorded GL stream at chosen clock values.
+#include <algorithm>
+#include <cmath>
+
 #include "board.h"
 #include "demo.h"
 #include "random.h"
@@ -156,4 +159,20 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhi
         for (std::size_t i = 0; i < blobs.size(); ++i)
             EXPECT_NEAR(blobs[i].vertices[0].r, e.levels[i], 1e-4f) << e.ms;
     }
+}
+
+TEST_F(ShellDrawing, LetterboxDipsATenthAsDesignedAndGentleNeverDimsTheLinearLightByATenth)
+{
+    // The sine's trough lies near 70.7 ms: the designed mask multiplies by 0.9 there.
+    ASSERT_EQ(overlayQuadsAt(71, 11).size(), 1u);
+    EXPECT_NEAR(overlayQuadsAt(71, 11)[0].vertices[0].r, 0.9f, 1e-3f);
+    demo.gentle = true;
+    EXPECT_NEAR(overlayQuadsAt(71, 11)[0].vertices[0].r, 0.98f, 1e-3f);
+    // Over a whole second, the gentle dip in linear light (colour ^ 2.2) stays well under the
+    // tenth of full brightness that makes a transition.
+    float deepest = 1;
+    for (int ms = 0; ms < 1000; ++ms)
+        deepest = std::min(deepest, std::pow(std::min(1.0f, overlayQuadsAt(ms, 11)[0].vertices[0].r), 2.2f));
+    EXPECT_GT(deepest, 0.95f);
+    EXPECT_LT(deepest, 0.96f);  // it still flickers
 }

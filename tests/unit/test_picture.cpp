@@ -66,6 +66,17 @@ TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwise)
     EXPECT_EQ(parseShowOptions({"--version"}).action, ShowOptions::Version);
 }
 
+TEST(ShowOptions, GentleIsOffUnlessAskedForAndGoesWithAnyOutput)
+{
+    EXPECT_FALSE(parseShowOptions({}).gentle);
+    EXPECT_FALSE(parseShowOptions({"--native"}).gentle);
+    const ShowOptions before = parseShowOptions({"--gentle", "--window", "800x600"});
+    EXPECT_TRUE(before.action == ShowOptions::Play && before.gentle && before.width == 800 && !before.fullScreen);
+    const ShowOptions after = parseShowOptions({"--native", "--gentle"});
+    EXPECT_TRUE(after.action == ShowOptions::Play && after.gentle && after.width == 0);
+    EXPECT_EQ(parseShowOptions({"--gentle", "--bogus"}).action, ShowOptions::Fail);
+}
+
 TEST(ShowOptions, RefuseUnknownOptionsMissingOrMalformedSizesAndTwoOutputs)
 {
     const std::vector<std::vector<std::string>> bad = {

@@ -20,6 +20,7 @@ struct CaptureOptions {
     std::string joinFile;         // --join: the parts in partsDir end to end, the music under them
     std::string partsDir;
     bool noSeek = false;          // draw frames nobody sees in full too (the slow reference)
+    bool gentle = false;          // the show kept below the photosensitive flash limits
     std::string contactSheetFile;  // one PNG of labelled thumbnails, one per timeline entry
     double loadingMs = 0;         // wall time from start-up to the finished timeline, for --bench
 };

@@ -68,6 +68,7 @@ const char* usage =
     "                   fills its height or width, with black bars beside it\n"
     "  --supersample N  draw each frame N times larger each way (2 to 4) and average it down\n"
     "  --no-seek        draw in full the frames nobody sees too (slow; to check the seek)\n"
+    "  --gentle         the gentle show, kept below the photosensitive flash limits\n"
     "  --help           this text\n"
     "examples:\n"
     "  bearings-capture --at 0 --at 14500 --out /tmp/frames\n"
@@ -174,6 +175,8 @@ bool parseOptions(int argc, char** argv, CaptureOptions& options)
             options.lossless = true;
         } else if (arg == "--no-seek") {
             options.noSeek = true;
+        } else if (arg == "--gentle") {
+            options.gentle = true;
         } else if (arg == "--part" && hasValue) {
             options.partFile = argv[++i];
         } else if (arg == "--join" && hasValue) {
@@ -226,7 +229,7 @@ int main(int argc, char** argv)
         DisplayRequest display;
         display.width = frameFormat.width * frameFormat.supersample;
         display.height = frameFormat.height * frameFormat.supersample;
-        Demo demo(display);
+        Demo demo(display, options.gentle);
         options.loadingMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
         return runCapture(demo, options);
     } catch (Exception e) {
