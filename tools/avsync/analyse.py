@@ -191,16 +191,16 @@ def main():
                 rows.append(("click", heard, shown, interval))
     else:
         music = np.fromfile(args.music, dtype=np.int16).astype(np.float32)
-        runs = []
+        runs, recorded_until = [], 0.0
         for name in recording_names(args.run):
             recording, to_time, rate = load_recording(args.run, name)
             if name == "rec":
                 sink_rate = rate
             runs += music_runs(recording, to_time, music)
+            recorded_until = max(recorded_until, float(to_time(len(recording) - 1)))
         if not runs:
             sys.exit("analyse: the music was not found in the recording")
         runs.sort(key=lambda run: run["points"][0][1])
-        recorded_until = max(run["points"][-1][1] for run in runs)
         for cut in cuts:
             frame = cut / 1000.0 * RATE
             best, heard_any = None, False
@@ -219,7 +219,7 @@ def main():
             before = [run for run in runs if run["first"] <= frame] or runs[:1]
             last_frame, last_heard = before[-1]["points"][-1]
             expected = last_heard + (frame - last_frame) / RATE
-            if expected > recorded_until:
+            if expected > recorded_until - 1.0:
                 continue  # past the end of the run
             if fault and fault[1] - 0.5 <= expected <= fault[2] + 1.0:
                 print(f"{cut / 1000:>6.0f} s: within the fault, neither heard nor to be")
