@@ -36,9 +36,14 @@ def load_recording(run, name="rec"):
     frames, times = stamps[:, 0], stamps[:, 1]
     # Each read's stamp jitters with scheduling by a few ms; averaged over half a second of reads it
     # follows the sink's clock (which may pause while the sink is idle, before the program plays).
+    # A suspended sink or a restarted server stops the recording for a while: the average is taken
+    # within each stretch between such gaps, never across one.
     nominal = times[0] + (frames - frames[0]) / RATE
+    lag = times - nominal
+    breaks = [0] + list(np.nonzero(np.abs(np.diff(lag)) > 0.05)[0] + 1) + [len(lag)]
     kernel = np.ones(51) / 51
-    smooth = nominal + np.convolve(np.pad(times - nominal, 25, mode="edge"), kernel, "valid")
+    smooth = np.concatenate([nominal[a:b] + np.convolve(np.pad(lag[a:b], 25, mode="edge"), kernel, "valid")
+                             for a, b in zip(breaks[:-1], breaks[1:]) if b > a])
     later = frames > frames[-1] / 2
     slope = np.polyfit(frames[later], times[later], 1)[0]
     return raw, lambda frame: np.interp(frame, frames, smooth), 1.0 / slope
