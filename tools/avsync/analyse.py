@@ -73,6 +73,8 @@ def best_lag(signal, excerpt, first, last, with_score=False):
 
 
 COARSE = 8  # a search through all the music runs on every COARSE-th frame's average first
+PIECE = RATE // 2  # frames of recording looked for at once: short, as a loaded machine's underruns cut
+                   # the music into stretches of a second or two
 
 
 def coarse(signal):
@@ -83,15 +85,14 @@ def coarse(signal):
 def music_runs(recording, to_time, music):
     """Stretches of one recording that play the music straight on, as dicts: offset (music frame
     minus recording frame), first and last music frame found, to_time, and (music frame, heard s)
-    points along it. Each second of the recording,
-    every half second, is looked for near where the one before was, and in all the music the
+    points along it. Each half second of the recording, every quarter second, is looked for near where the one before was, and in all the music the
     recording could have reached when it is not there (the first, and after a stall or a skip):
     coarsely, then closely around the best place."""
     reach = min(len(music), len(recording) + 60 * RATE)
     coarse_music = coarse(music[:reach])
     runs, offset = [], None
-    for start in range(0, len(recording) - RATE, RATE // 2):
-        piece = recording[start:start + RATE]
+    for start in range(0, len(recording) - PIECE, PIECE // 2):
+        piece = recording[start:start + PIECE]
         if np.abs(piece).max() < 256:
             continue
         found, score = (None, 0.0)
@@ -104,7 +105,7 @@ def music_runs(recording, to_time, music):
         if found is None or score < 0.9:
             continue
         offset = found - start
-        point = (found + RATE // 2, float(to_time(start + RATE // 2)))
+        point = (found + PIECE // 2, float(to_time(start + PIECE // 2)))
         if runs and abs(runs[-1]["offset"] - offset) <= RATE // 1000:
             runs[-1]["last"] = found
             runs[-1]["points"].append(point)
@@ -115,9 +116,21 @@ def music_runs(recording, to_time, music):
 
 def heard_in(run, frame):
     """System time (s) at which music frame `frame` was heard in this run, or None outside it."""
-    if not run["first"] - RATE <= frame <= run["last"] + RATE:
+    if not run["first"] - PIECE // 2 <= frame <= run["last"] + PIECE:
         return None
     return float(run["to_time"](frame - run["offset"]))
+
+
+def heard_between(runs, frame):
+    """The same for a frame in a quiet stretch that no piece could be found in, between two runs of
+    one recording that play on within 10 ms of each other: interpolated between them."""
+    for before, after in zip(runs, runs[1:]):
+        if (before["to_time"] is after["to_time"] and before["last"] < frame < after["first"] and
+                abs(before["offset"] - after["offset"]) <= RATE // 100):
+            end, start = heard_in(before, before["last"] + PIECE), heard_in(after, after["first"])
+            share = (frame - before["last"] - PIECE) / max(1, after["first"] - before["last"] - PIECE)
+            return end + min(max(share, 0.0), 1.0) * (start - end)
+    return None
 
 
 def click_heard(recording, to_time):
@@ -209,8 +222,7 @@ def main():
         for cut in cuts:
             frame = cut / 1000.0 * RATE
             best, heard_any = None, False
-            for run in runs:
-                heard = heard_in(run, frame)
+            for heard in [heard_in(run, frame) for run in runs] + [heard_between(runs, frame)]:
                 if heard is None:
                     continue
                 heard_any = True
@@ -220,8 +232,10 @@ def main():
             if best is not None:
                 rows.append(best)
                 continue
-            # When it would have been heard, going on from the last stretch before it.
-            before = [run for run in runs if run["first"] <= frame] or runs[:1]
+            # When it would have been heard on the time line the music kept before the fault (or
+            # before the cut, without one).
+            before = [run for run in runs if run["first"] <= frame and
+                      (not fault or run["points"][0][1] < fault[1])] or runs[:1]
             last_frame, last_heard = before[-1]["points"][-1]
             expected = last_heard + (frame - last_frame) / RATE
             if expected > recorded_until - 1.0:
@@ -268,7 +282,7 @@ def main():
             heard = run["points"][0][1] - run["points"][0][0] / RATE + run["first"] / RATE
             if heard > began:
                 print(f"  music from {run['first'] / RATE:7.2f} s heard {heard - ended:+7.2f} s after the fault ended, "
-                      f"on for {(run['last'] - run['first']) / RATE + 1:.1f} s")
+                      f"on for {(run['last'] - run['first'] + PIECE) / RATE:.1f} s")
         # Back in step: from the first cut after the fault from which on every cut is within its
         # frame interval + 15 ms.
         after = [(heard, abs(offset) <= interval * 1000 + 15.0)
