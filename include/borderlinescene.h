@@ -25,6 +25,7 @@ public:
     BorderlineScene();  // seeds the random sequence with 1000; loads the four textures; may throw
 
     void setup() override;
+    void setSizes() override;
     void draw(Tempo& tempo) override;
 
     std::vector<Vec3> particles;  // the 2000 squares' base positions, world space; x streams along +x

@@ -9,6 +9,7 @@
 
 #include "gl.h"
 #include "musicclock.h"
+#include "musicoutput.h"
 #include "picture.h"
 #include "tempo.h"
 #include "timeline.h"
@@ -69,8 +70,14 @@ public:
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
     // tool can measure the pass alone without moving the show's random sequence.
     void drawOverlays(float grainShift);
+    // The music from showMs on, the clock counting from there: after a stall, a lost device, and
+    // wherever the show moves without the music.
+    void playMusicFrom(double showMs);
 
     int currentEntry() const { return current; }  // -1 before the first frame
+    // The picture laid out in an output of this size (pixels), and the current scene's sizes set
+    // again for it: what the scene would draw with had it started at this size.
+    void outputChanged(int width, int height);
 
     // Constructor step: every card and scene in running order behind the growing loading bar, then
     // the terminating entry. Public so that tests can build the show on an Unloaded demo.
@@ -96,6 +103,9 @@ public:
     // device's reports, through musicClock.
     double (*heardClock)();
     std::unique_ptr<MusicClock> musicClock;  // the heard music, built by startClockAndMusic(true)
+    // The music kept with the show through stalls and a lost device; null without a device to follow.
+    std::unique_ptr<MusicOutput> musicOutput;
+    std::unique_ptr<MusicKeeper> musicKeeper;
 
 private:
     void init();
@@ -112,6 +122,7 @@ private:
     double swapWhenHeard(double showMs, double& swapMs, double mostMs);
 
     int current;  // index of the current timeline entry, -1 before the first frame
+    MixerFeed musicFeed;  // what the audio thread reports to musicClock through
     bool initialised;  // false for an Unloaded demo: no shutdown of SDL then
     DisplayRequest display;  // what was asked for; a resize keeps its flags
 };

@@ -34,6 +34,7 @@ public:
     GalaxyScene();  // the 20000-point galaxy, then the teddy (the first scene to load it)
 
     void setup() override;  // projection, smooth 3-pixel points; restarts the scene clock
+    void setSizes() override;
     void draw(Tempo& tempo) override;
 
     int startTime;  // Tempo::elapsed at the first draw after setup, ms; -1 until then

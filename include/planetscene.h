@@ -22,6 +22,7 @@ public:
     ~PlanetScene() override;
 
     void setup() override;  // projection and point size; leaves the scene clock running
+    void setSizes() override;
     void draw(Tempo& tempo) override;
 
     std::vector<RingChunk> ring;  // 4000 chunks, chunk n at n radians

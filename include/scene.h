@@ -13,6 +13,10 @@ public:
     // sets the projection, clear colour and any state that lasts for the scene.
     virtual void setup() = 0;
 
+    // Sets the point size and line width that last for the scene, scaled to the output. Called by
+    // setup() and again when the output changes size, which resets them.
+    virtual void setSizes() {}
+
     // Called once per frame while current, right after the clear. Reads time only through tempo,
     // and sets every GL state it needs: the overlay pass leaves depth, blend and texture off.
     virtual void draw(Tempo& tempo) = 0;

@@ -45,6 +45,7 @@ public:
     SeaweedScene();  // loads the teddy if needed; seeds the random sequence with 10
 
     void setup() override;
+    void setSizes() override;
     void draw(Tempo& tempo) override;
 
     // Runs every step due by show time now (ms), however many that is, in order.

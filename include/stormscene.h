@@ -14,6 +14,7 @@ public:
     StormScene();  // loads the teddy if needed; seeds the random sequence with 1000
 
     void setup() override;
+    void setSizes() override;
     void draw(Tempo& tempo) override;
 
     Teddy teddy;

@@ -9,6 +9,7 @@ public:
     WormholeScene();  // loads the shared teddy if no scene has yet
 
     void setup() override;  // 80-degree projection, smooth 6-pixel points
+    void setSizes() override;
     void draw(Tempo& tempo) override;  // a pure function of the show clock and the beat
 
     // Brightness of the beat pulse for a ring at tunnel position u (rings from the camera), given

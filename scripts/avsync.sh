@@ -4,9 +4,13 @@
 # wrapper; prints per cut when it was heard and seen, the offset, their mean and spread, and the drift.
 #
 # usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--program FILE] [--max-mean MS] [--max-cut MS]
-#                          [--keep DIR] [BUILD_DIR]
+#                          [--stall AT,SECONDS | --restart AT | --move AT] [--max-back S] [--keep DIR] [BUILD_DIR]
 #   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
 #   --busy N      run N busy processes alongside (a loaded machine)
+#   --stall AT,S  at AT s after the music started, suspend the sink for S s (a device that stalls)
+#   --restart AT  at AT s, kill the sound server and start it again (a lost device that comes back)
+#   --move AT     at AT s, move the program's stream to a second null sink (headphones plugged in)
+#   --max-back S  with a fault: exit 1 unless every cut from S s after it ended is within a frame + 15 ms
 #   --calibrate   measure the calibration source instead: a flash and a click issued together
 #   --program F   play this build of the program instead (another version, for a before and after)
 #   --keep DIR    keep the recording, the frame stamps and the logs there
@@ -15,9 +19,12 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=82 busy=0 calibrate=0 keep="" program_file="" bounds=()
+seconds=82 busy=0 calibrate=0 keep="" program_file="" bounds=() fault="" fault_at="" stall_for=""
 while [ $# -gt 0 ]; do
   case "$1" in
+    --stall) fault=stall fault_at=${2%,*} stall_for=${2#*,}; shift 2 ;;
+    --restart|--move) fault=${1#--} fault_at=$2; shift 2 ;;
+    --max-back) bounds+=("$1" "$2"); shift 2 ;;
     --seconds) seconds=$2; shift 2 ;;
     --busy) busy=$2; shift 2 ;;
     --calibrate) calibrate=1; shift ;;
@@ -43,32 +50,47 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   wait 2>/dev/null
-  if [ -n "$keep" ]; then mkdir -p "$keep" && cp "$work"/*.txt "$work"/*.log "$work"/rec.* "$keep"/ 2>/dev/null; fi
+  if [ -n "$keep" ]; then mkdir -p "$keep" && cp "$work"/*.txt "$work"/*.log "$work"/rec*.raw "$work"/rec*.times "$keep"/ 2>/dev/null; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 
-# A sound server of our own, private to this run: a null sink as the only device.
+# A sound server of our own, private to this run: a null sink as the only device, and a second one
+# for a stream to be moved to.
 export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
-pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --disallow-module-loading=no \
-  --load="module-null-sink sink_name=avsync rate=44100" --load="module-native-protocol-unix" \
-  >"$work/pulse.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 1 50); do [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break; sleep 0.1; done
-[ -S "$XDG_RUNTIME_DIR/pulse/native" ] || skip "pulseaudio did not start: $(tail -1 "$work/pulse.log")"
+start_server() {
+  pulseaudio --daemonize=no -n --exit-idle-time=-1 --use-pid-file=no --disallow-module-loading=no \
+    --load="module-null-sink sink_name=avsync rate=44100" --load="module-null-sink sink_name=avsync2 rate=44100" \
+    --load="module-native-protocol-unix" >>"$work/pulse.log" 2>&1 &
+  server_pid=$!
+  pids+=("$server_pid")
+  for _ in $(seq 1 50); do [ -S "$XDG_RUNTIME_DIR/pulse/native" ] && break; sleep 0.1; done
+  [ -S "$XDG_RUNTIME_DIR/pulse/native" ]
+}
+start_server || skip "pulseaudio did not start: $(tail -1 "$work/pulse.log")"
 export PULSE_SERVER="unix:$XDG_RUNTIME_DIR/pulse/native"
 
 for n in $(seq 150 199); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
 done
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
+xvfb_pid=$!
+pids+=("$xvfb_pid")
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
 export DISPLAY=$display
 
-"$harness/bearings-avsync-recorder" avsync.monitor "$work/rec.raw" "$work/rec.times" 2>"$work/recorder.log" &
-pids+=($!)
+# Each recording is one stretch of one sink's monitor: the first sink's from the start, the second
+# sink's with a move, and the first sink's again once a restarted server is up.
+recordings=0
+record() {
+  recordings=$((recordings + 1))
+  local name=rec; [ "$recordings" -gt 1 ] && name=rec$recordings
+  "$harness/bearings-avsync-recorder" "$1" "$work/$name.raw" "$work/$name.times" 2>>"$work/recorder.log" &
+  pids+=($!)
+}
+record avsync.monitor
+[ "$fault" = move ] && record avsync2.monitor
 for _ in $(seq 1 "$busy"); do
   (while :; do :; done) &
   pids+=($!)
@@ -85,25 +107,59 @@ fi
 program_pid=$!
 pids+=("$program_pid")
 
-# Play on until the music has sounded for the requested time (counted from the first loud read).
-started=""
+# The monotonic time (s), as the recorder and the swap stamper read it.
+stamp() { /usr/bin/python3 -c 'import time; print(f"{time.monotonic():.4f}")'; }
+
+# Brings on the fault and writes when it began and ended to faults.txt.
+bring_fault() {
+  local began ended
+  case "$fault" in
+    stall)
+      began=$(stamp); pactl suspend-sink avsync 1
+      sleep "$stall_for"
+      pactl suspend-sink avsync 0; ended=$(stamp)
+      echo "stall $began $ended $stall_for" >"$work/faults.txt" ;;
+    restart)
+      began=$(stamp); kill "$server_pid"; wait "$server_pid" 2>/dev/null
+      rm -f "$XDG_RUNTIME_DIR/pulse/native"
+      start_server; ended=$(stamp)
+      record avsync.monitor
+      echo "restart $began $ended" >"$work/faults.txt" ;;
+    move)
+      local stream; stream=$(pactl list short sink-inputs | cut -f1 | head -1)
+      began=$(stamp); pactl move-sink-input "$stream" avsync2; ended=$(stamp)
+      echo "move $began $ended" >"$work/faults.txt" ;;
+  esac
+}
+
+# Play on until the music has sounded for the requested time (counted from the first loud read),
+# bringing on the fault at its time.
+started="" faulted=""
+micros() { echo "${EPOCHREALTIME/./}"; }
+fault_us=$(awk -v at="${fault_at:-0}" 'BEGIN { printf "%d", at * 1000000 }')
 for _ in $(seq 1 $(( (seconds + 120) * 5 ))); do
   kill -0 "$program_pid" 2>/dev/null || break
   if [ -z "$started" ] && [ -s "$work/rec.raw" ] && tail -c 17640 "$work/rec.raw" | /usr/bin/python3 -c '
 import sys, numpy as np
 a = np.frombuffer(sys.stdin.buffer.read(), dtype=np.int16)
 sys.exit(0 if len(a) and np.abs(a).max() > 64 else 1)'; then
-    started=$(date +%s)
+    started=$(micros)
   fi
-  if [ -n "$started" ] && [ $(( $(date +%s) - started )) -ge "$seconds" ]; then break; fi
+  if [ -n "$started" ] && [ -n "$fault" ] && [ -z "$faulted" ] && [ $(( $(micros) - started )) -ge "$fault_us" ]; then
+    bring_fault
+    faulted=1
+  fi
+  if [ -n "$started" ] && [ $(( $(micros) - started )) -ge $(( seconds * 1000000 )) ]; then break; fi
   sleep 0.2
 done
 kill "$program_pid" 2>/dev/null
-for pid in "${pids[@]:2}"; do kill "$pid" 2>/dev/null; done
+# The rest but the display and the sound server, which the program may still be closing.
+for pid in "${pids[@]}"; do [ "$pid" = "$server_pid" ] || [ "$pid" = "$xvfb_pid" ] || kill "$pid" 2>/dev/null; done
 sleep 0.3
 [ -n "$started" ] || { cat "$work/program.log"; echo "avsync: no sound reached the sink"; exit 1; }
 
-echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s"
+echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s${fault:+, $fault at $fault_at s${stall_for:+ for $stall_for s}}"
+grep '^bearings:' "$work/program.log"
 ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.raw"
 cuts="0,14000,28000,36000,76000"
 extra=()

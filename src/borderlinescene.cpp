@@ -28,7 +28,7 @@ BorderlineScene::BorderlineScene()
 void BorderlineScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);
-    pointSize(4.0f);
+    setSizes();
     glDisable(GL_DEPTH_TEST);
     // Exponential fog: only the density counts; far squares fade into the default black fog.
     glEnable(GL_FOG);
@@ -38,9 +38,14 @@ void BorderlineScene::setup()
     glFogf(GL_FOG_DENSITY, 0.15f);
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
-    lineWidth(2.0f);
     lastTime = -1;
     startTime = -1;
+}
+
+void BorderlineScene::setSizes()
+{
+    pointSize(4.0f);
+    lineWidth(2.0f);
 }
 
 void BorderlineScene::draw(Tempo& tempo)

@@ -118,7 +118,14 @@ void Demo::openDisplay()
     drawableLimit(limitWidth, limitHeight);
     if (screen->w > limitWidth || screen->h > limitHeight)
         THROW_EXCEPTION(tooLarge(screen->w, screen->h, limitWidth, limitHeight));
-    setOutputSize(screen->w, screen->h);
+    outputChanged(screen->w, screen->h);
+}
+
+void Demo::outputChanged(int width, int height)
+{
+    setOutputSize(width, height);  // resets the point size and line width
+    if (current >= 0 && timeline[current].scene)
+        timeline[current].scene->setSizes();
 }
 
 bool choseInvisibleDriver(const char* requestedDriver, const char* chosenDriver)
@@ -178,6 +185,8 @@ Demo::~Demo()
     for (TimelineEntry& entry : timeline)
         delete entry.scene;
     if (initialised) {
+        musicKeeper.reset();
+        musicOutput.reset();  // an attempt to open the device again ends first; its view of the music goes
         Mix_SetPostMix(nullptr, nullptr);  // before the clock it reports to goes
         Mix_FreeChunk(music);
         Mix_CloseAudio();

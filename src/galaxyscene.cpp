@@ -78,10 +78,15 @@ GalaxyScene::GalaxyScene() : startTime(-1), galaxy(20000, 0.3f, 0.15f, 0.05f, 0.
 void GalaxyScene::setup()
 {
     setupSceneCamera(60, 0.01, 100);
-    pointSize(3);
+    setSizes();
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
     startTime = -1;
+}
+
+void GalaxyScene::setSizes()
+{
+    pointSize(3);
 }
 
 void GalaxyScene::draw(Tempo& tempo)

@@ -21,6 +21,8 @@ void Demo::run()
         // Not in the browser: it shows a frame when the page yields to it, which no swap time tells.
         holdShowTime(heardClock ? lead.frameTime(heardMs(readAt))
                                 : lead.frameTime(heardMs(readAt), timeline[current + 1].start, hold));
+        if (musicKeeper)
+            musicKeeper->frame(readAt);  // the music back with the show after a stall or a lost device
         if (!advanceTimeline())
             return;
         handleEvents();

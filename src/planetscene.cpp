@@ -53,6 +53,11 @@ PlanetScene::~PlanetScene()
 void PlanetScene::setup()
 {
     setupSceneCamera(60, 1, 200);
+    setSizes();
+}
+
+void PlanetScene::setSizes()
+{
     pointSize(1);
 }
 

@@ -132,8 +132,7 @@ SeaweedScene::SeaweedScene() : startTime(-1), stepCount(-1)
 void SeaweedScene::setup()
 {
     setupSceneCamera(70.0, 1.0, 200.0);
-    pointSize(3.0f);
-    lineWidth(2.0f);
+    setSizes();
     glEnable(GL_FOG);
     glFogf(GL_FOG_START, 1.0f);
     glFogf(GL_FOG_END, 200.0f);
@@ -141,6 +140,12 @@ void SeaweedScene::setup()
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     startTime = -1;
     stepCount = -1;
+}
+
+void SeaweedScene::setSizes()
+{
+    pointSize(3.0f);
+    lineWidth(2.0f);
 }
 
 void SeaweedScene::draw(Tempo& tempo)

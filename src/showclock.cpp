@@ -3,27 +3,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 #include "demo.h"
 #include "heldticks.h"
-
-namespace {
-
-// What the mixer's callback needs to report to the clock.
-struct DeviceFeed {
-    MusicClock* clock;
-    int bytesPerFrame;
-};
-DeviceFeed feed = {nullptr, 4};
-
-// Runs on the audio thread after the mixer filled the device's buffer: the whole buffer goes out now.
-void countHanded(void* userData, Uint8*, int bytes)
-{
-    const DeviceFeed* handed = static_cast<const DeviceFeed*>(userData);
-    handed->clock->handed(static_cast<std::uint64_t>(bytes / handed->bytesPerFrame), monotonicMs());
-}
-
-}  // namespace
+#include "musicoutput.h"
 
 void Demo::holdShowTime(double showMs)
 {
@@ -37,16 +21,30 @@ void Demo::followMusic(int channel)
     Mix_QuerySpec(&rate, &format, &channels);
     char driver[32] = "";
     SDL_AudioDriverName(driver, sizeof driver);
-    musicClock.reset(new MusicClock(rate > 0 ? rate : 44100,
-                                    deviceLatencyMs(driver, std::getenv("BEARINGS_AUDIO_LATENCY_MS"), MIX_BUFFER_FRAMES, rate)));
+    std::unique_ptr<MusicClock> fresh(new MusicClock(rate > 0 ? rate : 44100,
+                                      deviceLatencyMs(driver, std::getenv("BEARINGS_AUDIO_LATENCY_MS"), MIX_BUFFER_FRAMES, rate)));
     // Drivers that play to nowhere keep time by sleeping, not by a listener: the system clock is as good.
-    if (channel < 0 || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "disk") == 0) {
-        musicClock->systemOnly(monotonicMs());
+    // So does a device whose format is not known, as its reports cannot be counted in frames.
+    const int frameBytes = bytesPerAudioFrame(format, channels);
+    const bool systemOnly = channel < 0 || frameBytes == 0 || std::strcmp(driver, "dummy") == 0 ||
+                            std::strcmp(driver, "disk") == 0;
+    if (systemOnly)
+        fresh->systemOnly(monotonicMs());
+    else
+        fresh->start(monotonicMs());
+    musicKeeper.reset();
+    musicOutput.reset();
+    followClock(musicClock, std::move(fresh), musicFeed, systemOnly ? 0 : frameBytes);
+    if (systemOnly)
         return;
-    }
-    feed = DeviceFeed{musicClock.get(), channels * ((format & 0xff) / 8)};
-    musicClock->start(monotonicMs());
-    Mix_SetPostMix(countHanded, &feed);
+    musicOutput.reset(new MixerOutput(music, channel, *musicClock));
+    musicKeeper.reset(new MusicKeeper(*musicOutput, *musicClock, std::cerr));
+}
+
+void Demo::playMusicFrom(double showMs)
+{
+    if (musicOutput)
+        musicOutput->playFrom(showMs, monotonicMs());
 }
 
 double Demo::heardMs(double nowMs)

@@ -22,7 +22,7 @@ StormScene::StormScene() : heights(), gridSize(50), lastTime(-1)
 void StormScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);
-    pointSize(6.0f);
+    setSizes();
     // Linear fog towards the default black fades the far water.
     glEnable(GL_FOG);
     glFogf(GL_FOG_START, 1.0f);
@@ -32,6 +32,11 @@ void StormScene::setup()
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
     lastTime = -1;
+}
+
+void StormScene::setSizes()
+{
+    pointSize(6.0f);
 }
 
 void StormScene::draw(Tempo& tempo)

@@ -21,9 +21,14 @@ WormholeScene::WormholeScene() : teddy()
 void WormholeScene::setup()
 {
     setupSceneCamera(80, 1, 200);
-    pointSize(6.0f);
+    setSizes();
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
+}
+
+void WormholeScene::setSizes()
+{
+    pointSize(6.0f);
 }
 
 void WormholeScene::draw(Tempo& tempo)

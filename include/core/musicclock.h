@@ -23,12 +23,17 @@ double deviceLatencyMs(const char* driver, const char* override, int bufferFrame
 // Until the device first calls back the position waits at -latency (nothing heard yet). With no
 // device report for SILENCE_MS (a dummy driver, a channel that never played, a device that stalled),
 // the clock goes on with the system clock from where it stood, and follows the device again if it
-// resumes. All times are milliseconds on one monotonic system clock chosen by the caller.
+// resumes. A device that comes back more than RESYNC_MS away from the reads is not slewed towards
+// (at 5 % that would take seconds, every beat off meanwhile): the reads carry on with the system
+// clock and outOfStep() tells the caller to move the music to them (restart()). All times are
+// milliseconds on one monotonic system clock chosen by the caller.
 class MusicClock {
 public:
     static constexpr double MAX_SLEW = 0.05;       // fraction of elapsed time a read may correct
     static constexpr double MAX_STEP_MS = 2.0;     // most a single read may correct, ms
     static constexpr double SILENCE_MS = 500.0;    // no report for this long: system clock
+    static constexpr double RESYNC_MS = 100.0;     // the device this far from the reads: move the music
+    static constexpr double RESYNC_AFTER_MS = 250.0;  // ...once it has stayed that far this long
 
     // framesPerSecond: the device's nominal rate; latencyMs: from handing a frame to the device to
     // the listener hearing it.
@@ -36,6 +41,13 @@ public:
 
     void start(double nowMs);            // the music starts now; its frame 0 is the next one handed over
     void systemOnly(double nowMs);       // no device to follow: the system clock from now, as position 0
+    // The music plays again from fromMs (ms of music), its first frame the next one handed over.
+    // Unlike start(), reads do not wait for the device: they carry on from where they stand and
+    // are slewed to the music once the device reports.
+    void restart(double fromMs, double nowMs);
+    // The device went away: reads carry on with the system clock, and reports (from a device opened
+    // again) only show that one calls back, until restart().
+    void detach();
 
     // Audio thread: the device took `frames` more frames of the music at nowMs.
     void handed(std::uint64_t frames, double nowMs);
@@ -44,6 +56,13 @@ public:
     double read(double nowMs);
 
     bool followingDevice();              // true while reads follow device reports
+    // True when the device has reported for RESYNC_AFTER_MS, as of the last read, music more than
+    // RESYNC_MS from what the reads give: time to restart() the music at resumePoint().
+    bool outOfStep();
+    // The ms of music to restart() from at nowMs so that it is heard as the reads go on: the last
+    // read carried on to when the device takes its next buffer, plus the latency.
+    double resumePoint(double nowMs);
+    bool deviceCalling();                // detached, and a device has called back since
     double latencyMs() const { return latency; }
 
 private:
@@ -56,6 +75,11 @@ private:
     bool started;
     bool forceSystem;                    // systemOnly(): never follow a device
     std::uint64_t framesHanded;          // music frames handed to the device so far
+    double originMs;                     // ms of music at the first frame counted
+    bool resumed;                        // restart(): reads carry on while waiting for the device
+    bool detached;                       // detach(): reports are not counted
+    bool calledSinceDetach;
+    std::uint64_t lastFrames;            // frames in the last report
     bool locked;                         // the loop has had its first report
     double loopTime;                     // ms: filtered time at which frame loopFrames was handed
     std::uint64_t loopFrames;            // frames handed before the last report
@@ -67,6 +91,8 @@ private:
     bool waiting;                        // the previous read was waiting for the device's first call
     double lastReadTime;                 // ms of the previous read
     double lastValue;                    // ms of music the previous read returned
+    double adriftSince;                  // ms of the first read since which the device was too far; -1 none
+    bool adrift;                         // the last read found the device too far for long enough
 };
 
 // How far ahead of the clock a frame must be drawn. A frame reaches the screen some time after its

@@ -41,8 +41,9 @@ double deviceLatencyMs(const char* driver, const char* override, int bufferFrame
 
 MusicClock::MusicClock(double framesPerSecond, double latencyMs)
     : nominalMsPerFrame(1000.0 / framesPerSecond), latency(latencyMs), started(false), forceSystem(false),
-      framesHanded(0), locked(false), loopTime(0), loopFrames(0), msPerFrame(1000.0 / framesPerSecond),
-      lastReport(0), startTime(0), haveRead(false), waiting(false), lastReadTime(0), lastValue(0)
+      framesHanded(0), originMs(0), resumed(false), detached(false), calledSinceDetach(false), lastFrames(0), locked(false), loopTime(0), loopFrames(0), msPerFrame(1000.0 / framesPerSecond),
+      lastReport(0), startTime(0), haveRead(false), waiting(false), lastReadTime(0), lastValue(0),
+      adriftSince(-1), adrift(false)
 {
 }
 
@@ -52,9 +53,37 @@ void MusicClock::start(double nowMs)
     started = true;
     forceSystem = false;
     framesHanded = 0;
+    originMs = 0;
+    resumed = false;
+    detached = false;
     locked = false;
     startTime = nowMs;
     haveRead = false;
+}
+
+void MusicClock::restart(double fromMs, double nowMs)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    started = true;
+    forceSystem = false;
+    framesHanded = 0;
+    originMs = fromMs;
+    resumed = true;
+    detached = false;
+    locked = false;
+    startTime = nowMs;
+    adriftSince = -1;
+    adrift = false;
+}
+
+void MusicClock::detach()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    detached = true;
+    calledSinceDetach = false;
+    locked = false;
+    adriftSince = -1;
+    adrift = false;
 }
 
 void MusicClock::systemOnly(double nowMs)
@@ -74,6 +103,12 @@ void MusicClock::handed(std::uint64_t frames, double nowMs)
     std::lock_guard<std::mutex> guard(lock);
     if (!started || forceSystem)
         return;
+    if (detached) {
+        calledSinceDetach = true;
+        lastReport = nowMs;
+        lastFrames = frames;
+        return;
+    }
     const bool stalled = locked && nowMs - lastReport > SILENCE_MS;
     if (!locked || stalled) {
         locked = true;
@@ -96,6 +131,7 @@ void MusicClock::handed(std::uint64_t frames, double nowMs)
         loopFrames = framesHanded;
     }
     lastReport = nowMs;
+    lastFrames = frames;
     framesHanded += frames;
 }
 
@@ -103,7 +139,7 @@ double MusicClock::target(double nowMs) const
 {
     const double heard = static_cast<double>(loopFrames) + (nowMs - latency - loopTime) / msPerFrame;
     // Nothing is heard that has not been handed over yet.
-    return std::min(heard, static_cast<double>(framesHanded)) * nominalMsPerFrame;
+    return originMs + std::min(heard, static_cast<double>(framesHanded)) * nominalMsPerFrame;
 }
 
 double MusicClock::read(double nowMs)
@@ -111,17 +147,22 @@ double MusicClock::read(double nowMs)
     std::lock_guard<std::mutex> guard(lock);
     if (!started)
         return 0.0;
-    const bool silent = forceSystem || (locked ? nowMs - lastReport > SILENCE_MS : nowMs - startTime > SILENCE_MS);
+    const bool silent = forceSystem || detached || (locked ? nowMs - lastReport > SILENCE_MS : nowMs - startTime > SILENCE_MS);
     double value;
     if (!haveRead) {
         value = locked ? target(nowMs) : -latency;
     } else {
         const double elapsed = std::max(0.0, nowMs - lastReadTime);
         const double carriedOn = lastValue + elapsed;
-        if (silent) {
+        const bool tooFar = !silent && locked && !waiting && std::fabs(target(nowMs) - carriedOn) > RESYNC_MS;
+        if (!tooFar)
+            adriftSince = -1;
+        else if (adriftSince < 0)
+            adriftSince = nowMs;
+        if (silent || tooFar) {
             value = carriedOn;
         } else if (!locked) {
-            value = lastValue;  // waiting for the device's first call
+            value = resumed ? carriedOn : lastValue;  // waiting for the device's first call
         } else if (waiting) {
             value = target(nowMs);  // the first call: the wait ends where the music begins
         } else {
@@ -130,7 +171,8 @@ double MusicClock::read(double nowMs)
         }
         value = std::max(value, lastValue);
     }
-    waiting = !silent && !locked;
+    adrift = adriftSince >= 0 && nowMs - adriftSince >= RESYNC_AFTER_MS;
+    waiting = !silent && !locked && !resumed;
     haveRead = true;
     lastReadTime = nowMs;
     lastValue = value;
@@ -140,7 +182,27 @@ double MusicClock::read(double nowMs)
 bool MusicClock::followingDevice()
 {
     std::lock_guard<std::mutex> guard(lock);
-    return started && !forceSystem && locked && (!haveRead || lastReadTime - lastReport <= SILENCE_MS);
+    return started && !forceSystem && !detached && locked && (!haveRead || lastReadTime - lastReport <= SILENCE_MS);
+}
+
+bool MusicClock::outOfStep()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return adrift;
+}
+
+double MusicClock::resumePoint(double nowMs)
+{
+    std::lock_guard<std::mutex> guard(lock);
+    const double bufferMs = static_cast<double>(lastFrames) * msPerFrame;
+    const double untilNext = std::clamp(lastReport + bufferMs - nowMs, 0.0, bufferMs);
+    return lastValue + std::max(0.0, nowMs - lastReadTime) + untilNext + latency;
+}
+
+bool MusicClock::deviceCalling()
+{
+    std::lock_guard<std::mutex> guard(lock);
+    return detached && calledSinceDetach;
 }
 
 double FrameLead::frameTime(double clockMs)

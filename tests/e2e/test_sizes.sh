@@ -132,4 +132,32 @@ else
   fail "resized window: size '$size', bars '$bars', picture edge '$inside', status $status"
 fi
 
+# Resized in the middle of the galaxy: its points keep the size the galaxy gives them at the new size
+# (they were left at one pixel before). The live frame's show time is only known to a few seconds,
+# so its mean level is held against captures at that size over the stretch it can fall in.
+(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec ./bearings --window 640x480 >/dev/null 2>&1) &
+show=$!
+window=
+for _ in $(seq 1 100); do
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ && /640x480/ {print $1; exit}')
+  [ -n "$window" ] && break
+  sleep 0.3
+done
+sleep 60  # loading (about 12 s) and 44 to 56 s of show: the galaxy runs from 36 to 76 s
+xdotool windowsize "$window" 800 600 2>/dev/null
+sleep 4
+read -r left top < <(xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {print x, $NF}')
+ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY+${left:-0},${top:-0}" -frames:v 1 "$SCRATCH/galaxy-resized.png" 2>/dev/null
+kill "$show" 2>/dev/null
+wait "$show"
+capture galaxy-800 38000 38000 --size 800x600 $(for t in $(seq 40000 2000 74000); do echo --at "$t"; done)
+live=$("$measure" mean "$SCRATCH/galaxy-resized.png" 0 0 800 600)
+range=$(for f in "$SCRATCH"/galaxy-800/frame-*.png; do "$measure" mean "$f" 0 0 800 600; done | sort -n | sed -n '1p;$p' | tr '\n' ' ')
+read -r lowest highest <<<"$range"
+if [ -n "$live" ] && [ -n "$highest" ] && awk "BEGIN { exit !($live > $lowest - 2.5 && $live < $highest + 2.5) }"; then
+  pass "the galaxy resized to 800x600 mid-scene: mean level $live, as captured at that size ($lowest to $highest)"
+else
+  fail "the galaxy resized to 800x600 mid-scene: mean level '$live', captured at that size '$lowest' to '$highest'"
+fi
+
 finish

@@ -52,7 +52,67 @@ protected:
 
     std::filesystem::path previousFolder;
 };
+
+// The point size or line width in effect at each point or line primitive drawn since the log was
+// cleared (points positive, lines negative), a run of the same once.
+std::vector<double> sizesInEffect()
+{
+    double point = 0, line = 0;
+    std::vector<double> sizes;
+    for (const glrec::Call& call : glrec::state().log) {
+        if (call.name == "glPointSize")
+            point = call.args[0];
+        else if (call.name == "glLineWidth")
+            line = call.args[0];
+        if (call.name != "glBegin" && call.name != "glDrawArrays" && call.name != "glDrawElements")
+            continue;
+        const GLenum mode = static_cast<GLenum>(call.args[0]);
+        const bool lines = mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP;
+        if (mode != GL_POINTS && !lines)
+            continue;
+        const double size = lines ? -line : point;
+        if (sizes.empty() || sizes.back() != size)
+            sizes.push_back(size);
+    }
+    return sizes;
+}
 }  // namespace
+
+TEST_F(ScreenTest, AfterAResizeEachSceneDrawsWithTheSizesOfAStartAtTheNewSize)
+{
+    glrec::setClock(0);
+    Demo demo(Demo::Unloaded{});
+    demo.buildTimeline();
+    demo.startClockAndMusic(false);
+    int checked = 0;
+    for (int i = 0; i + 1 < static_cast<int>(demo.timeline.size()); ++i) {
+        // Played up to the middle of entry i at 1024x768...
+        setOutputSize(1024, 768);
+        while (demo.currentEntry() < i) {
+            glrec::setClock(static_cast<std::uint32_t>(demo.timeline[demo.currentEntry() + 1].start));
+            demo.advanceTimeline();
+        }
+        if (timelineRows()[i].kind == SceneKind::Board)
+            continue;
+        Scene& scene = *demo.timeline[i].scene;
+        glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
+        scene.draw(*demo.tempo);
+        // ...then the window made 1920x1080 and the next frame drawn.
+        glrec::state().log.clear();
+        demo.outputChanged(1920, 1080);
+        scene.draw(*demo.tempo);
+        const std::vector<double> resized = sizesInEffect();
+        // The same frame of the scene started at 1920x1080.
+        glrec::state().log.clear();
+        setOutputSize(1920, 1080);
+        scene.setup();
+        scene.draw(*demo.tempo);
+        const std::vector<double> fresh = sizesInEffect();
+        EXPECT_EQ(resized, fresh) << timelineRows()[i].name;
+        checked += fresh.empty() ? 0 : 1;
+    }
+    EXPECT_EQ(checked, 8);  // every scene but the cloudman draws points or lines
+}
 
 TEST_F(ScreenTest, EveryPointSizeLineWidthAndBranchWidthFollowsThePictureHeight)
 {

@@ -150,6 +150,22 @@ int edgeWidth(const char* path, int top, int bottom)
     return 0;
 }
 
+// Mean level of each channel over the rectangle at (left, top), width x height pixels.
+int meanLevel(const char* path, int left, int top, int width, int height)
+{
+    const Frame frame = load(path);
+    double sum = 0;
+    long count = 0;
+    for (int y = top; y < top + height && y < frame.height; ++y)
+        for (int x = left; x < left + width && x < frame.width; ++x) {
+            const unsigned char* p = frame.at(x, y);
+            sum += p[0] + p[1] + p[2];
+            count += 3;
+        }
+    std::printf("%.3f\n", count ? sum / count : 0.0);
+    return count ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -161,12 +177,15 @@ int main(int argc, char** argv)
         return outside(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
     if (command == "hard-steps" && argc == 3)
         return hardSteps(argv[2]);
+    if (command == "mean" && argc == 7)
+        return meanLevel(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
     if (command == "edge-width" && argc == 5)
         return edgeWidth(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr,
                  "usage: framemeasure mean-diff A.png B.png [N]   mean |A - B shrunk N x N| per channel, levels\n"
                  "       framemeasure outside F.png X Y W H       brightest channel outside the rectangle\n"
                  "       framemeasure hard-steps F.png            steps over 48 levels per 1000 neighbour pairs\n"
-                 "       framemeasure edge-width F.png TOP BOTTOM median 10-90 %% rise of letter edges, pixels\n");
+                 "       framemeasure edge-width F.png TOP BOTTOM median 10-90 %% rise of letter edges, pixels\n"
+                 "       framemeasure mean F.png X Y W H          mean level of the rectangle per channel\n");
     return 2;
 }

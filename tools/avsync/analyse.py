@@ -1,16 +1,22 @@
 #!/usr/bin/python3
 """analyse.py -- the sync harness's arithmetic: when each cut was heard and seen, and the offsets.
 
-Reads what one run left in a folder: the recorder's raw sound and capture times, the swap stamper's
-frame times and picture signatures. Heard times come from matching the recording against the music
-itself (or, for the calibration source, from its clicks). A cut is seen at the first swap from which
-on the picture is nearer what was shown well after the cut was heard than what was shown well
-before it. Offset = heard - seen, in ms: positive when the picture is early.
+Reads what one run left in a folder: the recorders' raw sound and capture times (rec, then rec2...
+when a fault made the harness record again), the swap stamper's frame times and picture signatures,
+and the fault the harness brought on, if any (faults.txt). Heard times come from matching the
+recordings against the music itself (or, for the calibration source, from its clicks): each second
+of a recording is found in the music, and the stretches that play it straight on are the runs a cut
+can be heard in; after a stall or a skip the music is searched for anew. A cut is seen at the first
+swap from which on the picture is nearer what was shown well after the cut was heard than what was
+shown well before it. Offset = heard - seen, in ms: positive when the picture is early. A cut that
+cannot be found heard and seen is a failure, unless it fell within the fault itself.
 
-usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS]
+usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS --max-back S]
 Prints a table and a summary line; with the bounds, exits 1 when they are not met.
 """
 import argparse
+import glob
+import os
 import sys
 
 import numpy as np
@@ -18,15 +24,26 @@ import numpy as np
 RATE = 44100  # frames per second, recording and music alike
 
 
-def load_recording(run):
-    raw = np.fromfile(f"{run}/rec.raw", dtype=np.int16).reshape(-1, 2).astype(np.float32).mean(axis=1)
-    stamps = np.loadtxt(f"{run}/rec.times", ndmin=2)
+def recording_names(run):
+    """rec, rec2, rec3...: the recordings of one run in the order they began."""
+    names = [os.path.basename(path)[:-4] for path in glob.glob(f"{run}/rec*.raw")]
+    return sorted(names, key=lambda name: int(name[3:] or 1))
+
+
+def load_recording(run, name="rec"):
+    raw = np.fromfile(f"{run}/{name}.raw", dtype=np.int16).reshape(-1, 2).astype(np.float32).mean(axis=1)
+    stamps = np.loadtxt(f"{run}/{name}.times", ndmin=2)
     frames, times = stamps[:, 0], stamps[:, 1]
     # Each read's stamp jitters with scheduling by a few ms; averaged over half a second of reads it
     # follows the sink's clock (which may pause while the sink is idle, before the program plays).
+    # A suspended sink or a restarted server stops the recording for a while: the average is taken
+    # within each stretch between such gaps, never across one.
     nominal = times[0] + (frames - frames[0]) / RATE
+    lag = times - nominal
+    breaks = [0] + list(np.nonzero(np.abs(np.diff(lag)) > 0.05)[0] + 1) + [len(lag)]
     kernel = np.ones(51) / 51
-    smooth = nominal + np.convolve(np.pad(times - nominal, 25, mode="edge"), kernel, "valid")
+    smooth = np.concatenate([nominal[a:b] + np.convolve(np.pad(lag[a:b], 25, mode="edge"), kernel, "valid")
+                             for a, b in zip(breaks[:-1], breaks[1:]) if b > a])
     later = frames > frames[-1] / 2
     slope = np.polyfit(frames[later], times[later], 1)[0]
     return raw, lambda frame: np.interp(frame, frames, smooth), 1.0 / slope
@@ -37,38 +54,83 @@ def load_frames(run):
     return rows[:, 0], rows[:, 1:]
 
 
-def best_lag(signal, excerpt, first, last):
-    """Start of `excerpt` in `signal`, searched over start positions first..last (frames)."""
+def best_lag(signal, excerpt, first, last, with_score=False):
+    """Start of `excerpt` in `signal`, searched over start positions first..last (frames); with
+    with_score, also how alike they are there (1: the same sound)."""
     first, last = max(0, first), min(len(signal) - len(excerpt), last)
     if last <= first:
-        return None
+        return (None, 0.0) if with_score else None
     window = signal[first:last + len(excerpt)]
     n = 1 << int(np.ceil(np.log2(len(window) + len(excerpt))))
     corr = np.fft.irfft(np.fft.rfft(window, n) * np.conj(np.fft.rfft(excerpt, n)), n)[: last - first + 1]
-    energy = np.convolve(window ** 2, np.ones(len(excerpt)), "valid")[: last - first + 1]
+    energy = np.cumsum(np.concatenate(([0.0], window.astype(np.float64) ** 2)))
+    energy = (energy[len(excerpt):] - energy[:-len(excerpt)])[: last - first + 1]
     score = corr / np.sqrt(np.maximum(energy, 1e-9))
-    return first + int(np.argmax(score))
+    best = int(np.argmax(score))
+    if not with_score:
+        return first + best
+    return first + best, float(score[best] / np.sqrt(max(float(np.sum(excerpt.astype(np.float64) ** 2)), 1e-9)))
 
 
-def music_heard(recording, to_time, music, cuts_ms):
-    """Heard time (s) of each music frame we can find, as (music frame, system seconds) pairs."""
-    loud = np.nonzero(np.abs(recording) > 64)[0]
-    if not len(loud):
-        sys.exit("analyse: the recording is silent")
-    first_music = np.nonzero(np.abs(music) > 64)[0][0]
-    guess = loud[0] - first_music  # recording frame of music frame 0, to within the search span
-    half = RATE // 2
-    points = []
-    span_end = min(len(music), len(recording) - guess)
-    for centre in range(RATE, span_end - RATE, 2 * RATE):
-        excerpt = music[centre - half: centre + half]
-        if np.abs(excerpt).max() < 256:
+COARSE = 8  # a search through all the music runs on every COARSE-th frame's average first
+PIECE = RATE // 2  # frames of recording looked for at once: short, as a loaded machine's underruns cut
+                   # the music into stretches of a second or two
+
+
+def coarse(signal):
+    usable = len(signal) // COARSE * COARSE
+    return signal[:usable].reshape(-1, COARSE).mean(axis=1)
+
+
+def music_runs(recording, to_time, music):
+    """Stretches of one recording that play the music straight on, as dicts: offset (music frame
+    minus recording frame), first and last music frame found, to_time, and (music frame, heard s)
+    points along it. Each half second of the recording, every quarter second, is looked for near where the one before was, and in all the music the
+    recording could have reached when it is not there (the first, and after a stall or a skip):
+    coarsely, then closely around the best place."""
+    reach = min(len(music), len(recording) + 60 * RATE)
+    coarse_music = coarse(music[:reach])
+    runs, offset = [], None
+    for start in range(0, len(recording) - PIECE, PIECE // 2):
+        piece = recording[start:start + PIECE]
+        if np.abs(piece).max() < 256:
             continue
-        found = best_lag(recording, excerpt, guess + centre - half - RATE // 5, guess + centre - half + RATE // 5)
-        if found is not None:
-            points.append((centre, to_time(found + half)))
-            guess = found + half - centre
-    return np.array(points)
+        found, score = (None, 0.0)
+        if offset is not None:
+            found, score = best_lag(music, piece, start + offset - RATE // 5, start + offset + RATE // 5, True)
+        if found is None or score < 0.9:
+            rough = best_lag(coarse_music, coarse(piece), 0, len(coarse_music))
+            if rough is not None:
+                found, score = best_lag(music, piece, rough * COARSE - RATE // 50, rough * COARSE + RATE // 50, True)
+        if found is None or score < 0.9:
+            continue
+        offset = found - start
+        point = (found + PIECE // 2, float(to_time(start + PIECE // 2)))
+        if runs and abs(runs[-1]["offset"] - offset) <= RATE // 1000:
+            runs[-1]["last"] = found
+            runs[-1]["points"].append(point)
+        else:
+            runs.append({"offset": offset, "first": found, "last": found, "to_time": to_time, "points": [point]})
+    return runs
+
+
+def heard_in(run, frame):
+    """System time (s) at which music frame `frame` was heard in this run, or None outside it."""
+    if not run["first"] - PIECE // 2 <= frame <= run["last"] + PIECE:
+        return None
+    return float(run["to_time"](frame - run["offset"]))
+
+
+def heard_between(runs, frame):
+    """The same for a frame in a quiet stretch that no piece could be found in, between two runs of
+    one recording that play on within 10 ms of each other: interpolated between them."""
+    for before, after in zip(runs, runs[1:]):
+        if (before["to_time"] is after["to_time"] and before["last"] < frame < after["first"] and
+                abs(before["offset"] - after["offset"]) <= RATE // 100):
+            end, start = heard_in(before, before["last"] + PIECE), heard_in(after, after["first"])
+            share = (frame - before["last"] - PIECE) / max(1, after["first"] - before["last"] - PIECE)
+            return end + min(max(share, 0.0), 1.0) * (start - end)
+    return None
 
 
 def click_heard(recording, to_time):
@@ -115,6 +177,15 @@ def seen_by_neighbours(frame_times, signatures, around, apart=0.8, reach=0.7, sp
     return None, None
 
 
+def load_fault(run):
+    """(kind, began s, ended s) of the fault the harness brought on, or None."""
+    path = f"{run}/faults.txt"
+    if not os.path.exists(path):
+        return None
+    fields = open(path).read().split()
+    return fields[0], float(fields[1]), float(fields[2])
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("run")
@@ -123,64 +194,115 @@ def main():
     parser.add_argument("--clicks", action="store_true", help="the calibration source: clicks and flashes")
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
+    parser.add_argument("--max-back", type=float, help="s after the fault ended from which every cut is in step")
     args = parser.parse_args()
 
-    recording, to_time, sink_rate = load_recording(args.run)
     frame_times, signatures = load_frames(args.run)
     cuts = [int(c) for c in args.cuts.split(",")]
-    rows = []
+    fault = load_fault(args.run)
+    rows, missing = [], []
     if args.clicks:
+        recording, to_time, sink_rate = load_recording(args.run)
         for heard in click_heard(recording, to_time):
             shown, interval = seen_by_change(frame_times, signatures, heard, 0.3)
             if shown is not None:
                 rows.append(("click", heard, shown, interval))
-        drift_ms = float("nan")
     else:
         music = np.fromfile(args.music, dtype=np.int16).astype(np.float32)
-        points = music_heard(recording, to_time, music, cuts)
-        if len(points) < 2:
+        runs, recorded_until = [], 0.0
+        for name in recording_names(args.run):
+            recording, to_time, rate = load_recording(args.run, name)
+            if name == "rec":
+                sink_rate = rate
+            runs += music_runs(recording, to_time, music)
+            recorded_until = max(recorded_until, float(to_time(len(recording) - 1)))
+        if not runs:
             sys.exit("analyse: the music was not found in the recording")
-        slope, intercept = np.polyfit(points[:, 0] / RATE, points[:, 1], 1)
-        residual = points[:, 1] - (intercept + slope * points[:, 0] / RATE)
-        span = (points[-1, 0] - points[0, 0]) / RATE
-        drift_ms = (slope - 1.0) * span * 1000.0
+        runs.sort(key=lambda run: run["points"][0][1])
         for cut in cuts:
-            heard = float(np.interp(cut / 1000.0 * RATE, points[:, 0], points[:, 1], left=np.nan, right=np.nan))
-            if cut == 0:
-                heard = intercept  # the first match lies a second in; the line reaches back to the start
-            if np.isnan(heard):
+            frame = cut / 1000.0 * RATE
+            best, heard_any = None, False
+            for heard in [heard_in(run, frame) for run in runs] + [heard_between(runs, frame)]:
+                if heard is None:
+                    continue
+                heard_any = True
+                shown, interval = seen_by_neighbours(frame_times, signatures, heard)
+                if shown is not None and (best is None or abs(heard - shown) < abs(best[1] - best[2])):
+                    best = (f"{cut / 1000:.0f} s", heard, shown, interval)
+            if best is not None:
+                rows.append(best)
                 continue
-            shown, interval = seen_by_neighbours(frame_times, signatures, heard)
-            if shown is None:
-                print(f"{cut / 1000:>6.0f} s: not seen clearly (picture between its neighbours)")
+            # When it would have been heard on the time line the music kept before the fault (or
+            # before the cut, without one).
+            before = [run for run in runs if run["first"] <= frame and
+                      (not fault or run["points"][0][1] < fault[1])] or runs[:1]
+            last_frame, last_heard = before[-1]["points"][-1]
+            expected = last_heard + (frame - last_frame) / RATE
+            if expected > recorded_until - 1.0:
+                continue  # past the end of the run
+            if fault and fault[1] - 0.5 <= expected <= fault[2] + 1.0:
+                print(f"{cut / 1000:>6.0f} s: within the fault, neither heard nor to be")
             else:
-                rows.append((f"{cut / 1000:.0f} s", heard, shown, interval))
+                print(f"{cut / 1000:>6.0f} s: NOT FOUND (heard {'but not seen' if heard_any else 'never'})")
+                missing.append(cut)
+        longest = max(runs, key=lambda run: run["last"] - run["first"])
+        points = np.array(longest["points"])
+        slope = np.polyfit(points[:, 0] / RATE, points[:, 1], 1)[0] if len(points) > 2 else 1.0
+        length = (longest["last"] - longest["first"]) / RATE
 
-    print(f"{'cut':>8} {'heard s':>12} {'seen s':>12} {'offset ms':>10} {'frame ms':>9}")
+    print(f"{'cut':>8} {'heard s':>12} {'seen s':>12} {'offset ms':>10} {'frame ms':>9}" +
+          (f" {'after fault s':>14}" if fault else ""))
     offsets = []
     for name, heard, shown, interval in rows:
         offset = (heard - shown) * 1000.0
         offsets.append(offset)
-        print(f"{name:>8} {heard:12.3f} {shown:12.3f} {offset:10.1f} {interval * 1000:9.1f}")
+        after = f" {heard - fault[2]:+14.2f}" if fault and heard > fault[1] else ""
+        print(f"{name:>8} {heard:12.3f} {shown:12.3f} {offset:10.1f} {interval * 1000:9.1f}{after}")
     if not offsets:
         sys.exit("analyse: no cut found in both")
     offsets = np.array(offsets)
     print(f"cuts {len(offsets)}: mean {offsets.mean():+.1f} ms, sd {offsets.std():.1f} ms, "
           f"range {offsets.min():+.1f} .. {offsets.max():+.1f} ms")
-    if not args.clicks and len(offsets) > 2:
+    if not args.clicks and len(offsets) > 2 and not fault:
         times = np.array([heard for _, heard, _, _ in rows])
         trend = np.polyfit(times - times[0], offsets, 1)[0] * (times[-1] - times[0])
         print(f"offsets drift by {trend:+.1f} ms over {times[-1] - times[0]:.0f} s (line through the cuts)")
     if not args.clicks:
-        print(f"music against the system clock: {(slope - 1) * 1e6:+.0f} ppm over {span:.0f} s "
-              f"({drift_ms:+.1f} ms), match residual sd {residual.std() * 1000:.1f} ms; "
-              f"sink clock {(sink_rate / RATE - 1) * 1e6:+.0f} ppm")
-    ok = True
+        print(f"music against the system clock: {(slope - 1) * 1e6:+.0f} ppm over {length:.0f} s "
+              f"({(slope - 1) * length * 1000:+.1f} ms); sink clock {(sink_rate / RATE - 1) * 1e6:+.0f} ppm")
+    ok = not missing
+    if missing:
+        print(f"FAIL: {len(missing)} cut(s) not found")
+    back = None
+    if fault:
+        kind, began, ended = fault
+        print(f"fault: {kind} from {began:.3f} to {ended:.3f} s ({ended - began:.2f} s)")
+        # The stretches of music heard from the fault on: where the sound came back and any skips.
+        for run in runs:
+            heard = run["points"][0][1] - run["points"][0][0] / RATE + run["first"] / RATE
+            if heard > began:
+                print(f"  music from {run['first'] / RATE:7.2f} s heard {heard - ended:+7.2f} s after the fault ended, "
+                      f"on for {(run['last'] - run['first'] + PIECE) / RATE:.1f} s")
+        # Back in step: from the first cut after the fault from which on every cut is within its
+        # frame interval + 15 ms.
+        after = [(heard, abs(offset) <= interval * 1000 + 15.0)
+                 for (_, heard, _, interval), offset in zip(rows, offsets) if heard > began]
+        for i, (heard, _) in enumerate(after):
+            if all(good for _, good in after[i:]):
+                back = heard - ended
+                break
+        if back is None:
+            print("not back within a frame + 15 ms at any cut after the fault")
+        else:
+            print(f"back within a frame + 15 ms by the cut {back:.2f} s after the fault ended")
     if args.max_mean is not None and abs(offsets.mean()) > args.max_mean:
         print(f"FAIL: mean offset beyond {args.max_mean} ms")
         ok = False
     if args.max_cut is not None and np.abs(offsets).max() > args.max_cut:
         print(f"FAIL: a cut beyond {args.max_cut} ms")
+        ok = False
+    if args.max_back is not None and fault and (back is None or back > args.max_back):
+        print(f"FAIL: not back in step by {args.max_back} s after the fault")
         ok = False
     sys.exit(0 if ok else 1)
 

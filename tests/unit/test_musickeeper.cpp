@@ -1,0 +1,295 @@
+// test_musickeeper.cpp -- the music kept with the show against a simulated sound device: back in step
+// within two seconds after a stall, a device that never comes back leaves the show on the system
+// clock, a lost device is reported once, retried sparingly and its music brought back at the show's
+// position; and the clock's own part of it (restart, detach, the resume point).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <sstream>
+#include <string>
+
+#include "musickeeper.h"
+
+namespace {
+
+constexpr double RATE = 44100.0;
+constexpr int BUFFER = 4096;  // frames per device call
+constexpr double LATENCY_MS = 62.0;
+constexpr double BUFFER_MS = BUFFER * 1000.0 / RATE;
+constexpr double NEVER = 1e300;
+
+// A sound device on a server that can stall, go away and come back. Every BUFFER_MS (unless stalled
+// or gone) it takes a buffer, which the mixer reports to the clock, and it is heard LATENCY_MS
+// later. The music it plays moves on a buffer at a time and jumps only when told to play from
+// elsewhere; a device opened again plays nothing until then.
+struct SimulatedDevice : MusicOutput {
+    explicit SimulatedDevice(MusicClock& clock) : clock(clock) {}
+
+    MusicClock& clock;
+    double nextCall = 100.0;        // system ms the next buffer is taken
+    double nextMusicMs = 0.0;       // music ms at the start of the next buffer; < 0: nothing plays
+    // The last buffers taken: system ms each was taken, and the music ms at its start (< 0: silence).
+    std::deque<std::pair<double, double>> taken;
+    double stallFrom = NEVER, stallUntil = NEVER;  // takes nothing in between
+    double goneFrom = NEVER;        // the server goes away then...
+    double backFrom = NEVER;        // ...and accepts connections again from then
+    bool open = true;
+    int attempts = 0;
+    int pendingAttempt = 0;         // reopened() answers -1 this many times first
+    double now = 0;
+
+    void runUntil(double until)
+    {
+        now = until;
+        if (now >= goneFrom && now < backFrom && open) {
+            open = false;  // the device is gone: takes nothing more
+            nextMusicMs = -1;
+        }
+        while (open && nextCall <= now) {
+            if (nextCall >= stallFrom && nextCall < stallUntil) {
+                nextCall = stallUntil;
+                continue;
+            }
+            taken.emplace_back(nextCall, nextMusicMs);
+            if (taken.size() > 8)
+                taken.pop_front();
+            if (nextMusicMs >= 0)
+                nextMusicMs += BUFFER_MS;
+            clock.handed(BUFFER, nextCall);
+            nextCall += BUFFER_MS;
+        }
+    }
+    // Music ms heard at `at`; negative when silence is heard.
+    double heard(double at) const
+    {
+        for (auto buffer = taken.rbegin(); buffer != taken.rend(); ++buffer) {
+            const double into = at - LATENCY_MS - buffer->first;
+            if (into < 0)
+                continue;
+            return buffer->second < 0 || into > BUFFER_MS ? -1 : buffer->second + into;
+        }
+        return -1;
+    }
+
+    bool lost() override { return !open; }
+    void beginReopen() override
+    {
+        ++attempts;
+        pendingAttempt = 2;
+    }
+    int reopened() override
+    {
+        if (pendingAttempt > 0 && --pendingAttempt > 0)
+            return -1;
+        if (now < backFrom)
+            return 0;
+        open = true;
+        nextCall = now + 1500.0;  // a new stream takes a while to ask for its first buffer
+        nextMusicMs = -1;
+        return 1;
+    }
+    void playFrom(double musicMs, double nowMs) override
+    {
+        const double aligned = std::floor(musicMs * RATE / 1000.0) * 1000.0 / RATE;
+        nextMusicMs = aligned;
+        clock.restart(aligned, nowMs);
+    }
+};
+
+struct Show {
+    double worstStep = 0;        // ms, |change of read - change of system time|, once running
+    bool wentBack = false;
+    double backInStepAt = NEVER; // system ms from which on every read was within 15 ms of the heard music
+    double lastRead = 0;
+    int moves = 0;
+};
+
+// Plays `seconds` of show with reads every frameMs, the keeper run after each read.
+Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, double seconds, double frameMs, double checkFrom)
+{
+    Show show;
+    double previousRead = 0, previousNow = 0;
+    bool running = false;
+    for (double now = 0; now < seconds * 1000.0; now += frameMs) {
+        device.runUntil(now);
+        const double value = clock.read(now);
+        keeper.frame(now);
+        if (running) {
+            show.wentBack = show.wentBack || value < previousRead;
+            show.worstStep = std::max(show.worstStep, std::fabs((value - previousRead) - (now - previousNow)));
+        }
+        running = running || value > 0;
+        const double heard = device.heard(now);
+        const bool inStep = heard >= 0 && std::fabs(value - heard) <= 15.0;
+        if (now >= checkFrom && !inStep)
+            show.backInStepAt = NEVER;
+        else if (now >= checkFrom && show.backInStepAt == NEVER)
+            show.backInStepAt = now;
+        previousRead = value;
+        previousNow = now;
+    }
+    show.lastRead = previousRead;
+    show.moves = keeper.resyncs();
+    return show;
+}
+
+}  // namespace
+
+TEST(MusicKeeper, AfterAStallTheMusicIsBackInStepWithinTwoSecondsWithoutAStepInThePicture)
+{
+    for (double stallSeconds : {0.3, 0.5, 3.0, 10.0}) {
+        for (double frameMs : {16.7, 100.0}) {
+            MusicClock clock(RATE, LATENCY_MS);
+            clock.start(0.0);
+            SimulatedDevice device(clock);
+            std::ostringstream log;
+            MusicKeeper keeper(device, clock, log);
+            const double resume = 18000.0 + stallSeconds * 1000.0;
+            device.stallFrom = 18000.0;
+            device.stallUntil = resume;
+            const Show show = play(device, clock, keeper, 40.0, frameMs, resume);
+            EXPECT_LE(show.backInStepAt, resume + 2000.0) << stallSeconds << " s stall, frames of " << frameMs << " ms";
+            EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9) << stallSeconds << " s, " << frameMs << " ms";
+            EXPECT_FALSE(show.wentBack);
+            EXPECT_EQ(show.moves, 1) << stallSeconds << " s, " << frameMs << " ms";
+            EXPECT_TRUE(log.str().empty());  // a stall is not a lost device
+        }
+    }
+}
+
+TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemClock)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    SimulatedDevice device(clock);
+    std::ostringstream log;
+    MusicKeeper keeper(device, clock, log);
+    const Show steady = play(device, clock, keeper, 60.0, 16.7, 2000.0);
+    EXPECT_EQ(steady.moves, 0);
+    EXPECT_LT(steady.backInStepAt, 2000.0 + 16.7);
+
+    MusicClock stalled(RATE, LATENCY_MS);
+    stalled.start(0.0);
+    SimulatedDevice never(stalled);
+    never.stallFrom = 30000.0;  // and never back
+    MusicKeeper keeperOfNever(never, stalled, log);
+    const Show show = play(never, stalled, keeperOfNever, 490.0, 40.0, NEVER);
+    // Ran to the end, not frozen at 30 s: the last read, less the first call and the latency.
+    EXPECT_NEAR(show.lastRead, 490000.0 - 40.0 - 100.0 - LATENCY_MS, 20.0);
+    EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9);
+    EXPECT_EQ(show.moves, 0);
+}
+
+TEST(MusicKeeper, ALostDeviceIsToldOnceRetriedOnceASecondAndItsMusicComesBackInStep)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    SimulatedDevice device(clock);
+    std::ostringstream log;
+    MusicKeeper keeper(device, clock, log);
+    device.goneFrom = 20000.0;
+    device.backFrom = 26000.0;
+    double backInStep = NEVER, previousRead = 0, lastNow = 0;
+    bool silentWhileGone = true;
+    for (double now = 0; now < 40000.0; now += 16.7) {
+        lastNow = now;
+        device.runUntil(now);
+        const double value = clock.read(now);
+        keeper.frame(now);
+        if (now > 1000.0) {
+            ASSERT_GE(value, previousRead);
+            ASSERT_LE(std::fabs(value - previousRead - 16.7), MusicClock::MAX_STEP_MS + 1e-9) << "at " << now;
+        }
+        if (now > 20500.0 && now < 26000.0)
+            silentWhileGone = silentWhileGone && keeper.silent();
+        const double heard = device.heard(now);
+        if (now > 26000.0 && heard >= 0 && std::fabs(value - heard) <= 15.0 && backInStep == NEVER)
+            backInStep = now;
+        previousRead = value;
+    }
+    EXPECT_TRUE(silentWhileGone);
+    EXPECT_FALSE(keeper.silent());
+    // About one attempt a second while the server is down, not one a frame.
+    EXPECT_GE(device.attempts, 5);
+    EXPECT_LE(device.attempts, 8);
+    // Back within two seconds of the new device's first call (1.5 s after it opened).
+    EXPECT_LT(backInStep, 27000.0 + 1500.0 + 2000.0);
+    EXPECT_NEAR(previousRead, lastNow - 100.0 - LATENCY_MS, 20.0);  // the show kept its time meanwhile
+    const std::string told = log.str();
+    EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2) << told;  // gone once, back once
+    EXPECT_NE(told.find("went away"), std::string::npos);
+}
+
+TEST(MusicKeeper, AStreamMovedToAnotherOutputThatLosesItsPlaceIsMovedBackInStep)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    SimulatedDevice device(clock);
+    std::ostringstream log;
+    MusicKeeper keeper(device, clock, log);
+    // Moved at 30 s: the 300 ms the old output still held are lost, and the new one asks for that
+    // much more at once.
+    double now = 0;
+    for (; now < 30000.0; now += 16.7) {
+        device.runUntil(now);
+        clock.read(now);
+        keeper.frame(now);
+    }
+    device.nextCall -= 300.0;
+    double backInStep = NEVER;
+    for (; now < 40000.0; now += 16.7) {
+        device.runUntil(now);
+        const double value = clock.read(now);
+        keeper.frame(now);
+        const double heard = device.heard(now);
+        const bool inStep = heard >= 0 && std::fabs(value - heard) <= 15.0;
+        if (!inStep)
+            backInStep = NEVER;
+        else if (backInStep == NEVER)
+            backInStep = now;
+    }
+    EXPECT_LT(backInStep, 32000.0);
+    EXPECT_EQ(keeper.resyncs(), 1);
+}
+
+TEST(MusicClock, RestartedCarriesOnWithoutWaitingAndFollowsTheNewPlace)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    for (double t = 10.0; t <= 1000.0; t += BUFFER_MS)
+        clock.handed(BUFFER, t);
+    const double before = clock.read(1000.0);
+    clock.restart(5000.0, 1000.0);
+    // No wait at -latency as at the start: the reads go on from where they were.
+    EXPECT_NEAR(clock.read(1050.0) - before, 50.0, 1e-9);
+    // The new music's first frame is taken at 1100 ms and heard from 1162 ms as 5000 ms of music;
+    // the reads, 4 s behind, carry on instead of slewing for a minute and say the music must move.
+    clock.handed(BUFFER, 1100.0);
+    const double carried = clock.read(1200.0);
+    EXPECT_NEAR(carried - before, 200.0, 1e-9);
+    EXPECT_FALSE(clock.outOfStep());
+    for (double t = 1100.0 + BUFFER_MS; t < 1500.0; t += BUFFER_MS)
+        clock.handed(BUFFER, t);
+    clock.read(1500.0);
+    EXPECT_TRUE(clock.outOfStep());
+    // Where to move it: the read carried on to the next buffer, plus the latency.
+    const double nextBuffer = 1100.0 + 5 * BUFFER_MS;
+    EXPECT_NEAR(clock.resumePoint(1500.0), carried + 300.0 + (nextBuffer - 1500.0) + LATENCY_MS, 0.5);
+}
+
+TEST(MusicClock, DetachedCountsNothingButTellsWhenADeviceCallsAgain)
+{
+    MusicClock clock(RATE, LATENCY_MS);
+    clock.start(0.0);
+    clock.handed(BUFFER, 10.0);
+    const double before = clock.read(100.0);
+    clock.detach();
+    EXPECT_FALSE(clock.deviceCalling());
+    EXPECT_NEAR(clock.read(1100.0) - before, 1000.0, 1e-9);
+    clock.handed(BUFFER, 1200.0);  // silence from a device opened again: not music
+    EXPECT_TRUE(clock.deviceCalling());
+    EXPECT_FALSE(clock.followingDevice());
+    EXPECT_NEAR(clock.read(2100.0) - before, 2000.0, 1e-9);
+}
