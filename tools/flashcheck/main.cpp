@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "../capture/framegrid.h"
+#include "framegrid.h"
 #include "flashrules.h"
 #include "picture.h"
 #include "riskpicture.h"
