@@ -1,6 +1,10 @@
 // musicoutput.cpp -- the music through SDL_mixer: clock reports, playing from a position, reopening.
 #include "musicoutput.h"
 
+#if __has_include(<dlfcn.h>)
+#include <dlfcn.h>
+#endif
+
 #include "demo.h"
 
 void reportHanded(void* feed, Uint8*, int bytes)
@@ -38,13 +42,35 @@ MixerOutput::~MixerOutput()
         Mix_FreeChunk(view);  // stops the channel where the device is open; the track's buffer stays
 }
 
+namespace {
+// Whether the sound device has stopped. Where SDL 1.2 is a layer over SDL 2 (Debian's), a device
+// that SDL 2 has found gone (a sound server restarted) is still said to play through the layer's
+// own SDL_GetAudioStatus, and the callbacks go on at the device's pace into nothing: SDL 2
+// underneath is asked, where it is loaded.
+bool deviceStopped()
+{
+#if __has_include(<dlfcn.h>)
+    using Status = int (*)();
+    static const Status underneath = [] {
+        void* sdl2 = dlopen("libSDL2-2.0.so.0", RTLD_NOLOAD | RTLD_LAZY);
+        return sdl2 ? reinterpret_cast<Status>(dlsym(sdl2, "SDL_GetAudioStatus")) : nullptr;
+    }();
+    if (underneath)
+        return underneath() == 0;  // SDL 2's SDL_AUDIO_STOPPED
+#endif
+    return SDL_GetAudioStatus() == SDL_AUDIO_STOPPED;
+}
+}  // namespace
+
 bool MixerOutput::lost()
 {
-    return SDL_GetAudioStatus() == SDL_AUDIO_STOPPED;
+    return deviceStopped();
 }
 
 void MixerOutput::beginReopen()
 {
+    if (attempt.joinable())
+        attempt.join();
     result = -1;
     attempt = std::thread([this] {
         Mix_CloseAudio();

@@ -2,12 +2,12 @@
 # test_avsync.sh -- picture against sound through a real sound server: the first 82 s of the show
 # under Xvfb, played to a PulseAudio null sink, each cut heard and seen, with the sink stalled for
 # half a second at 25.5 s. Loose bounds that a busy machine still meets: every cut within 250 ms,
-# the mean within 60 ms, and back within a frame + 15 ms by 4 s after the stall. The tight
+# the mean within 60 ms, and back within a frame + 15 ms at the cuts from 12 s after the stall. The tight
 # figures come from running scripts/avsync.sh on a quiet one.
 source "$(dirname "$0")/lib.sh"
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-"$root/scripts/avsync.sh" --stall 25.5,0.5 --max-mean 60 --max-cut 250 --max-back 4 "$SHOW_DIR/.." >"$SCRATCH/avsync.log" 2>&1
+"$root/scripts/avsync.sh" --stall 25.5,0.5 --max-mean 60 --max-cut 250 --max-back 12 "$SHOW_DIR/.." >"$SCRATCH/avsync.log" 2>&1
 status=$?
 cat "$SCRATCH/avsync.log"
 case $status in

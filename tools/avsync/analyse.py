@@ -116,7 +116,7 @@ def music_runs(recording, to_time, music):
 
 def heard_in(run, frame):
     """System time (s) at which music frame `frame` was heard in this run, or None outside it."""
-    if not run["first"] - PIECE // 2 <= frame <= run["last"] + PIECE:
+    if not run.get("reach_back", run["first"] - PIECE // 2) <= frame <= run["last"] + PIECE:
         return None
     return float(run["to_time"](frame - run["offset"]))
 
@@ -219,6 +219,9 @@ def main():
         if not runs:
             sys.exit("analyse: the music was not found in the recording")
         runs.sort(key=lambda run: run["points"][0][1])
+        # The music opens quietly and its first piece is found a little way in: the first stretch
+        # reaches back to the start.
+        runs[0]["reach_back"] = 0
         for cut in cuts:
             frame = cut / 1000.0 * RATE
             best, heard_any = None, False
