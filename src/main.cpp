@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     display.resizable = options.resizable;
     try {
         Demo* demo = new Demo(display);
-        demo->run();
+        demo->run(options.startMs);
         delete demo;
     } catch (Exception e) {
         std::cout << e.getMessage() << std::endl;

@@ -11,6 +11,7 @@ struct ShowOptions {
     int height = 768;
     bool fullScreen = true;
     bool resizable = false;
+    int startMs = 0;           // show time to start from: --start SECONDS or --start ENTRY
     std::string error;         // for Fail: one line saying what is wrong
 };
 

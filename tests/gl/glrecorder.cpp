@@ -113,7 +113,17 @@ void glGetFloatv(GLenum pname, GLfloat* params)
 }
 void glGetIntegerv(GLenum pname, GLint* params)
 {
-    std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
+    // Single values for the state the viewer's passes put back; boxes of four otherwise.
+    if (pname == GL_TEXTURE_BINDING_2D)
+        *params = static_cast<GLint>(state().texture);
+    else if (pname == GL_BLEND_SRC)
+        *params = static_cast<GLint>(state().blendSource);
+    else if (pname == GL_BLEND_DST)
+        *params = static_cast<GLint>(state().blendDestination);
+    else if (pname == GL_MATRIX_MODE)
+        *params = static_cast<GLint>(state().matrixMode);
+    else
+        std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
 }
 GLboolean glIsEnabled(GLenum cap) { return glrec::isEnabled(cap) ? GL_TRUE : GL_FALSE; }
 
@@ -143,6 +153,7 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 void glBegin(GLenum mode) { record("glBegin", {double(mode)}); glrec::beginPrimitive(mode); }
 void glEnd(void) { record("glEnd", {}); }
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { glrec::addVertex(x, y, z); }
+void glVertex2f(GLfloat x, GLfloat y) { glrec::addVertex(x, y, 0); }
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state().colour = {r, g, b, a}; }
 void glTexCoord2f(GLfloat s, GLfloat t) { state().texCoord = {s, t}; }
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { state().normal = {x, y, z}; }
@@ -198,6 +209,16 @@ struct GLUquadric {};
 GLUquadric* gluNewQuadric(void) { return new GLUquadric; }
 void gluDeleteQuadric(GLUquadric* q) { delete q; }
 void gluQuadricTexture(GLUquadric*, GLboolean) {}
+// Seeking, the paused picture and the chapter line: recorded by name only.
+void glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) { record("glOrtho", {}); }
+void glClipPlane(GLenum plane, const GLdouble*) { record("glClipPlane", {double(plane)}); }
+void glPixelStorei(GLenum, GLint) {}
+void glReadPixels(GLint, GLint, GLsizei width, GLsizei height, GLenum, GLenum, GLvoid* pixels)
+{
+    std::fill_n(static_cast<unsigned char*>(pixels), std::size_t(width) * height * 4, 0);
+}
+void glRasterPos2f(GLfloat, GLfloat) {}
+void glDrawPixels(GLsizei, GLsizei, GLenum, GLenum, const GLvoid*) { record("glDrawPixels", {}); }
 void gluQuadricNormals(GLUquadric*, GLenum) {}
 void gluSphere(GLUquadric*, GLdouble radius, GLint slices, GLint stacks) { record("gluSphere", {radius, double(slices), double(stacks)}); }
 
