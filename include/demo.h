@@ -110,7 +110,7 @@ private:
     // showMs, through skipped frames (seek.cpp); the next advanceTimeline and drawFrame draw showMs.
     void seekTo(int showMs);
     void drawAt(int showMs);     // the frame at showMs, from the show as it stands or through seekTo
-    void keepStill();            // the frame just drawn, read back to stand while paused
+    void keepStill();            // the frame just drawn, copied to stand while paused
     void showStill();            // that frame again, drawn from what keepStill kept
     void drawChapterLine(double untilMs);  // the names along the bottom, fading out towards untilMs
     void playMusicFrom(double showMs);     // the music from showMs, the clock following it from there
@@ -121,7 +121,7 @@ private:
     Mix_Chunk* musicFrom = nullptr;  // a view into music from a show time, while one plays
     double chapterUntil = 0;        // system ms at which the chapter line goes
     bool stillHasLine = false;      // the paused picture on screen carries the chapter line
-    std::vector<unsigned char> still;  // the paused picture, RGBA rows of the whole output
+    GLuint stillTexture = 0;        // the paused picture, the whole output, made by keepStill
     int stillWidth = 0, stillHeight = 0;
 
     int current;  // index of the current timeline entry, -1 before the first frame

@@ -3,11 +3,13 @@
 # PulseAudio null sink, the sink recorded with timestamps, every buffer swap stamped by a preloaded
 # wrapper; prints per cut when it was heard and seen, the offset, their mean and spread, and the drift.
 #
-# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--program FILE] [--max-mean MS] [--max-cut MS]
-#                          [--keep DIR] [BUILD_DIR]
+# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--jump AT] [--program FILE] [--max-mean MS]
+#                          [--max-cut MS] [--keep DIR] [BUILD_DIR]
 #   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
 #   --busy N      run N busy processes alongside (a loaded machine)
 #   --calibrate   measure the calibration source instead: a flash and a click issued together
+#   --jump AT     press Right AT seconds after the music starts (within 14-76 s) and measure the cuts
+#                 from the entry it leads to: its first frame against the music started there, then on
 #   --program F   play this build of the program instead (another version, for a before and after)
 #   --keep DIR    keep the recording, the frame stamps and the logs there
 #   --max-mean, --max-cut   bounds (ms) on the mean offset and on every cut; exit 1 beyond them
@@ -15,12 +17,13 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=82 busy=0 calibrate=0 keep="" program_file="" bounds=()
+seconds=82 busy=0 calibrate=0 jump="" keep="" program_file="" bounds=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds=$2; shift 2 ;;
     --busy) busy=$2; shift 2 ;;
     --calibrate) calibrate=1; shift ;;
+    --jump) jump=$2; shift 2 ;;
     --program) program_file=$(realpath "$2"); shift 2 ;;
     --max-mean|--max-cut) bounds+=("$1" "$2"); shift 2 ;;
     --keep) keep=$2; shift 2 ;;
@@ -35,6 +38,7 @@ skip() { echo "avsync: skipped: $*"; exit 77; }
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
 command -v ffmpeg >/dev/null || skip "ffmpeg is not installed"
+[ -z "$jump" ] || command -v xdotool >/dev/null || skip "xdotool is not installed (for --jump)"
 /usr/bin/python3 -c 'import numpy' 2>/dev/null || skip "python3-numpy is not installed"
 [ -x "$harness/bearings-avsync-recorder" ] || skip "the harness was not built (libpulse-dev missing at configure time)"
 
@@ -86,7 +90,7 @@ program_pid=$!
 pids+=("$program_pid")
 
 # Play on until the music has sounded for the requested time (counted from the first loud read).
-started=""
+started="" jumped=""
 for _ in $(seq 1 $(( (seconds + 120) * 5 ))); do
   kill -0 "$program_pid" 2>/dev/null || break
   if [ -z "$started" ] && [ -s "$work/rec.raw" ] && tail -c 17640 "$work/rec.raw" | /usr/bin/python3 -c '
@@ -94,6 +98,10 @@ import sys, numpy as np
 a = np.frombuffer(sys.stdin.buffer.read(), dtype=np.int16)
 sys.exit(0 if len(a) and np.abs(a).max() > 64 else 1)'; then
     started=$(date +%s)
+  fi
+  if [ -n "$jump" ] && [ -n "$started" ] && [ -z "$jumped" ] && [ $(( $(date +%s) - started )) -ge "$jump" ]; then
+    xdotool key Right
+    jumped=yes
   fi
   if [ -n "$started" ] && [ $(( $(date +%s) - started )) -ge "$seconds" ]; then break; fi
   sleep 0.2
@@ -108,4 +116,12 @@ ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.ra
 cuts="0,14000,28000,36000,76000"
 extra=()
 [ "$calibrate" -eq 1 ] && extra=(--clicks)
+if [ -n "$jump" ]; then
+  # Right leads to the first of these cuts after the key; it and the later ones are measured.
+  target=$(tr , '\n' <<<"$cuts" | awk -v at="$jump" '$1 > at * 1000 {print; exit}')
+  [ -n "$target" ] || { echo "avsync: --jump $jump: no cut after it to measure"; exit 2; }
+  cuts=$(tr , '\n' <<<"$cuts" | awk -v t="$target" '$1 >= t' | paste -sd,)
+  extra+=(--resumed-at "$target" --resumed-after "$jump")
+  echo "avsync: Right pressed $jump s into the music, to the entry at $((target / 1000)) s"
+fi
 /usr/bin/python3 tools/avsync/analyse.py "$work" "$work/music.raw" "$cuts" "${extra[@]}" "${bounds[@]}"

@@ -62,10 +62,10 @@ private:
 void flatQuad(float x0, float y0, float x1, float y1)
 {
     glBegin(GL_QUADS);
-        glVertex2f(x0, y0);
-        glVertex2f(x1, y0);
-        glVertex2f(x1, y1);
-        glVertex2f(x0, y1);
+        glVertex3f(x0, y0, 0);
+        glVertex3f(x1, y0, 0);
+        glVertex3f(x1, y1, 0);
+        glVertex3f(x0, y1, 0);
     glEnd();
 }
 
@@ -170,20 +170,30 @@ void Demo::whilePaused(FrameLead& lead, double& swapMs)
 
 void Demo::keepStill()
 {
+    // Copied into a texture of the output's size, sampled pixel for pixel when shown again.
     stillWidth = outputWidth();
     stillHeight = outputHeight();
-    still.resize(static_cast<std::size_t>(stillWidth) * stillHeight * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, stillWidth, stillHeight, GL_RGBA, GL_UNSIGNED_BYTE, still.data());
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    if (!stillTexture)
+        glGenTextures(1, &stillTexture);
+    glBindTexture(GL_TEXTURE_2D, stillTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 0, 0, stillWidth, stillHeight, 0);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
 }
 
 void Demo::showStill()
 {
     const SavedState saved;
     glViewport(0, 0, stillWidth, stillHeight);
-    glRasterPos2f(-1, -1);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glDrawPixels(stillWidth, stillHeight, GL_RGBA, GL_UNSIGNED_BYTE, still.data());
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, stillTexture);
+    const float whole[4][4] = {{0, 0, -1, -1}, {1, 0, 1, -1}, {1, 1, 1, 1}, {0, 1, -1, 1}};
+    texturedQuad(whole);
 }
 
 void Demo::drawChapterLine(double untilMs)

@@ -18,7 +18,6 @@ done
 reference() { printf '%s/capture/frame-%06d.png' "$SCRATCH" "$1"; }
 
 start_display
-window=
 shot="$SCRATCH/shot.png"
 grab() { ffmpeg -v error -y -f x11grab -video_size 1024x768 -i "$DISPLAY" -frames:v 1 "$shot" 2>/dev/null; }
 press() { xdotool key "$@" 2>/dev/null; }  # to the focus: the show's window, alone on the display
@@ -47,10 +46,11 @@ not_before() {  # MS BEFORE_MS
 (cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec timeout 900 ./bearings --window 1024x768 --start 330 >"$SCRATCH/show.out" 2>&1) &
 show=$!
 for _ in $(seq 1 200); do
-  window=$(xdotool search --name '^bearings$' 2>/dev/null | head -1)
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ {print $1; exit}')
   [ -n "$window" ] && break
   sleep 0.3
 done
+sleep 3  # mapped, and taking keys
 # Pressed while the show loads: Space pauses at its first frame (330 s, in the border), and Right
 # jumps from there to the storm's card.
 press space Right

@@ -153,7 +153,6 @@ void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z)
 void glBegin(GLenum mode) { record("glBegin", {double(mode)}); glrec::beginPrimitive(mode); }
 void glEnd(void) { record("glEnd", {}); }
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) { glrec::addVertex(x, y, z); }
-void glVertex2f(GLfloat x, GLfloat y) { glrec::addVertex(x, y, 0); }
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) { state().colour = {r, g, b, a}; }
 void glTexCoord2f(GLfloat s, GLfloat t) { state().texCoord = {s, t}; }
 void glNormal3f(GLfloat x, GLfloat y, GLfloat z) { state().normal = {x, y, z}; }
@@ -212,13 +211,7 @@ void gluQuadricTexture(GLUquadric*, GLboolean) {}
 // Seeking, the paused picture and the chapter line: recorded by name only.
 void glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) { record("glOrtho", {}); }
 void glClipPlane(GLenum plane, const GLdouble*) { record("glClipPlane", {double(plane)}); }
-void glPixelStorei(GLenum, GLint) {}
-void glReadPixels(GLint, GLint, GLsizei width, GLsizei height, GLenum, GLenum, GLvoid* pixels)
-{
-    std::fill_n(static_cast<unsigned char*>(pixels), std::size_t(width) * height * 4, 0);
-}
-void glRasterPos2f(GLfloat, GLfloat) {}
-void glDrawPixels(GLsizei, GLsizei, GLenum, GLenum, const GLvoid*) { record("glDrawPixels", {}); }
+void glCopyTexImage2D(GLenum, GLint, GLenum, GLint, GLint, GLsizei, GLsizei, GLint) { record("glCopyTexImage2D", {}); }
 void gluQuadricNormals(GLUquadric*, GLenum) {}
 void gluSphere(GLUquadric*, GLdouble radius, GLint slices, GLint stacks) { record("gluSphere", {radius, double(slices), double(stacks)}); }
 

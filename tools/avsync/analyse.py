@@ -7,7 +7,10 @@ itself (or, for the calibration source, from its clicks). A cut is seen at the f
 on the picture is nearer what was shown well after the cut was heard than what was shown well
 before it. Offset = heard - seen, in ms: positive when the picture is early.
 
-usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS]
+usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--resumed-at MS --resumed-after S] [--max-mean MS --max-cut MS]
+With --resumed-at, the viewer jumped: the music was stopped about S seconds after it began and
+started again from show time MS; only the music from there on is matched, and the cuts from MS on
+are measured, MS itself included (the jump's first frame against the music's restart).
 Prints a table and a summary line; with the bounds, exits 1 when they are not met.
 """
 import argparse
@@ -50,17 +53,30 @@ def best_lag(signal, excerpt, first, last):
     return first + int(np.argmax(score))
 
 
-def music_heard(recording, to_time, music, cuts_ms):
-    """Heard time (s) of each music frame we can find, as (music frame, system seconds) pairs."""
+def music_heard(recording, to_time, music, resumed_ms=0, resumed_after=0.0):
+    """Heard time (s) of each music frame we can find, as (music frame, system seconds) pairs; with
+    resumed_ms, only those of the music started again from there about resumed_after s in."""
     loud = np.nonzero(np.abs(recording) > 64)[0]
     if not len(loud):
         sys.exit("analyse: the recording is silent")
     first_music = np.nonzero(np.abs(music) > 64)[0][0]
     guess = loud[0] - first_music  # recording frame of music frame 0, to within the search span
     half = RATE // 2
+    first = RATE
+    if resumed_ms:
+        # The restart lies within a few seconds after the key: a second of the music from half a
+        # second after its new start, searched for there.
+        first = resumed_ms * RATE // 1000 + RATE
+        excerpt = music[first - half: first + half]
+        near = loud[0] + int(resumed_after * RATE)
+        found = best_lag(recording, excerpt, near - RATE, near + 8 * RATE)
+        if found is None:
+            sys.exit("analyse: the music after the jump was not found")
+        guess = found - (first - half)
+        first += 2 * RATE
     points = []
     span_end = min(len(music), len(recording) - guess)
-    for centre in range(RATE, span_end - RATE, 2 * RATE):
+    for centre in range(first, span_end - RATE, 2 * RATE):
         excerpt = music[centre - half: centre + half]
         if np.abs(excerpt).max() < 256:
             continue
@@ -121,6 +137,8 @@ def main():
     parser.add_argument("music")
     parser.add_argument("cuts", help="comma-separated show times (ms) of the cuts")
     parser.add_argument("--clicks", action="store_true", help="the calibration source: clicks and flashes")
+    parser.add_argument("--resumed-at", type=int, default=0, help="show time (ms) the music was started again from")
+    parser.add_argument("--resumed-after", type=float, default=0.0, help="about when (s of music) it was stopped")
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
     args = parser.parse_args()
@@ -137,7 +155,7 @@ def main():
         drift_ms = float("nan")
     else:
         music = np.fromfile(args.music, dtype=np.int16).astype(np.float32)
-        points = music_heard(recording, to_time, music, cuts)
+        points = music_heard(recording, to_time, music, args.resumed_at, args.resumed_after)
         if len(points) < 2:
             sys.exit("analyse: the music was not found in the recording")
         slope, intercept = np.polyfit(points[:, 0] / RATE, points[:, 1], 1)
@@ -146,8 +164,9 @@ def main():
         drift_ms = (slope - 1.0) * span * 1000.0
         for cut in cuts:
             heard = float(np.interp(cut / 1000.0 * RATE, points[:, 0], points[:, 1], left=np.nan, right=np.nan))
-            if cut == 0:
-                heard = intercept  # the first match lies a second in; the line reaches back to the start
+            if cut <= args.resumed_at:
+                # The first match lies a second or more in; the line reaches back to the start.
+                heard = intercept + slope * cut / 1000.0
             if np.isnan(heard):
                 continue
             shown, interval = seen_by_neighbours(frame_times, signatures, heard)
