@@ -45,12 +45,9 @@ not_before() {  # MS BEFORE_MS
 
 (cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec timeout 900 ./bearings --window 1024x768 --start 330 >"$SCRATCH/show.out" 2>&1) &
 show=$!
-for _ in $(seq 1 200); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ {print $1; exit}')
-  [ -n "$window" ] && break
-  sleep 0.3
-done
-sleep 3  # mapped, and taking keys
+# Keys reach the window once it is mapped (before that they go to the display's root).
+timeout 300 xdotool search --sync --onlyvisible --class '^bearings$' >/dev/null 2>&1
+sleep 1
 # Pressed while the show loads: Space pauses at its first frame (330 s, in the border), and Right
 # jumps from there to the storm's card.
 press space Right
