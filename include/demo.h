@@ -121,6 +121,8 @@ private:
     Mix_Chunk* musicFrom = nullptr;  // a view into music from a show time, while one plays
     double chapterUntil = 0;        // system ms at which the chapter line goes
     bool stillHasLine = false;      // the paused picture on screen carries the chapter line
+    static constexpr double STILL_REPAINT_MS = 250;  // the paused picture is drawn again this often
+    double stillShownAt = 0;        // system ms it was last drawn
     GLuint stillTexture = 0;        // the paused picture, the whole output, made by keepStill
     int stillWidth = 0, stillHeight = 0;
 

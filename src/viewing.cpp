@@ -155,15 +155,17 @@ void Demo::whilePaused(FrameLead& lead, double& swapMs)
         keepStill();
         stillHasLine = true;
     }
-    if (stillHasLine) {
-        // The line fades over the kept picture, then the picture stands alone.
-        const double now = monotonicMs();
+    // The line fades over the kept picture, then the picture stands alone, drawn again now and then
+    // all the same: a full-screen toggle or another window may have wiped it.
+    const double now = monotonicMs();
+    if (stillHasLine || now - stillShownAt > STILL_REPAINT_MS) {
         showStill();
         if (now < chapterUntil)
             drawChapterLine(chapterUntil);
         else
             stillHasLine = false;
         SDL_GL_SwapBuffers();
+        stillShownAt = now;
     }
     SDL_Delay(15);
 }
