@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include <SDL/SDL_keysym.h>
+#include <SDL/SDL.h>  // the key symbols and modifiers, as every platform names them
 
 enum class ViewerAction {
     None,
@@ -18,8 +18,9 @@ enum class ViewerAction {
     StepForward,       // '.' while paused
 };
 
-// The action a key press asks for; keys the show does not use give None.
-ViewerAction viewerActionFor(SDLKey key, SDLMod mod);
+// The action a key press asks for, given its SDL key symbol and modifier bits (plain ints: the
+// platforms' SDL headers give them different types); keys the show does not use give None.
+ViewerAction viewerActionFor(int key, int mod);
 
 // The show's frame rate for everything the viewer steps through: a frame step while paused moves by
 // one frame at this rate, and a seek replays the frames a play from 0 at this rate would draw (the

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-ViewerAction viewerActionFor(SDLKey key, SDLMod mod)
+ViewerAction viewerActionFor(int key, int mod)
 {
     switch (key) {
     case SDLK_ESCAPE:
