@@ -24,12 +24,14 @@ public:
 
     BorderlineScene();  // seeds the random sequence with 1000; loads the four textures; may throw
 
-    void setup() override;
+    void setup() override;  // also puts the squares back where they were built and clears the marks
     void setSizes() override;
     void draw(Tempo& tempo) override;
+    bool buildsUp() const override { return true; }
 
     std::vector<Vec3> particles;  // the 2000 squares' base positions, world space; x streams along +x
     std::vector<BorderHit> hits;  // live marks, oldest first; capacity MAX_HITS from construction
+    std::vector<Vec3> startParticles;  // the base positions as built: setup puts the squares back there
     GLuint borderTexture1;        // "borderline1.png"
     GLuint borderTexture2;        // "borderline2.png"
     GLuint borderTexture3;        // "borderline3.png"

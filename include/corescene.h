@@ -44,8 +44,10 @@ public:
 
     void setup() override;
     void draw(Tempo& tempo) override;
+    bool buildsUp() const override { return true; }
 
     Shell shell;
+    Shell startShell;    // the shell as built, whole: setup puts it back together
     int lastTime;        // Tempo::elapsed at the previous frame (ms); -1 until the first frame
     int startBeat;       // Tempo::beat at the first frame after setup
     GLuint coreTexture;  // "corefire.png"

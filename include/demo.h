@@ -13,6 +13,7 @@
 #include "picture.h"
 #include "tempo.h"
 #include "timeline.h"
+#include "viewer.h"
 
 // True when SDL, left to choose the video driver itself (requestedDriver, the SDL_VIDEODRIVER
 // value, is null or empty), took one that shows nothing on a screen: the off-screen or dummy driver.
@@ -52,14 +53,18 @@ public:
 
     ~Demo();  // shutdown: scenes in timeline order, music, audio, SDL
 
-    void run();  // plays the show until its end (490 s) or a quit request
+    // Plays the show from fromMs (show time) until its end (490 s) or a quit request, with the
+    // viewer's keys: pause, frame steps, jumps between entries.
+    void run(int fromMs = 0);
 
     // The pieces of run(), for tools that drive the show with their own clock.
     // Show time 0 is now. With playMusic the music starts, and the Tempo reads the time run() holds
     // for each frame; without it the Tempo keeps the tick source the caller set.
     void startClockAndMusic(bool playMusic);
     bool advanceTimeline();     // makes the next entry current when due; false once the show is over
-    void handleEvents();        // quit on Escape or window close, Ctrl+F toggles full screen, resizing
+    // Quit on Escape or window close, Ctrl+F toggles full screen, resizing; the viewer's other keys
+    // are kept for run() to obey after the frame (see ViewerAction).
+    void handleEvents();
     void drawFrame();           // clear, current scene, overlays, black bars (no buffer swap)
     void drawLoadingScreen();   // one complete loading frame from progress, presented
     // The photosensitivity warning, after loading and before run(): up for mostMs, or until a key
@@ -98,6 +103,7 @@ public:
     GLuint lineTexture;
     GLuint blobTexture;
     GLuint loadingTexture;
+    GLuint chapterTexture;  // the running order's names, one 48-pixel row per entry
     // Where the live show's clock comes from when the platform itself knows the music's heard
     // position (the browser): ms of music heard, negative while nothing plays. Null: the audio
     // device's reports, through musicClock.
@@ -120,6 +126,32 @@ private:
     // Finishes the frame drawn and swaps it in as showMs is heard, less swapMs (what a swap takes,
     // updated with this one), waiting mostMs at most; returns the ms it waited.
     double swapWhenHeard(double showMs, double& swapMs, double mostMs);
+
+    // The viewer's hands (viewing.cpp): keys kept by handleEvents, obeyed after the frame.
+    static constexpr int MAX_REQUESTS = 8;          // key presses kept between two frames; more are dropped
+    static constexpr double CHAPTER_LINE_MS = 2500; // how long the chapter line stays up after a key
+    void obeyViewer(FrameLead& lead, double& swapMs);  // pauses, steps and jumps as the keys asked
+    void whilePaused(FrameLead& lead, double& swapMs);  // until a key moves the show on or the viewer quits
+    void startPartWay(double showMs, double& swapMs);  // the first frame at showMs, swapped in as it is heard
+    // Brings the show to the state a play from 0 at VIEWER_FPS leaves it in just before the frame at
+    // showMs, through skipped frames (seek.cpp); the next advanceTimeline and drawFrame draw showMs.
+    void seekTo(int showMs);
+    void drawAt(int showMs);     // the frame at showMs, from the show as it stands or through seekTo
+    void keepStill();            // the frame just drawn, copied to stand while paused
+    void showStill();            // that frame again, drawn from what keepStill kept
+    void drawChapterLine(double untilMs);  // the names along the bottom, fading out towards untilMs
+    void playMusicFrom(double showMs);     // the music from showMs, the clock following it from there
+    void stopMusic();                      // the music silent and the clock no longer fed
+    ViewerAction requests[MAX_REQUESTS];
+    int requestCount = 0;
+    Playhead playhead;              // the show time the music stands for, across pauses and seeks
+    Mix_Chunk* musicFrom = nullptr;  // a view into music from a show time, while one plays
+    double chapterUntil = 0;        // system ms at which the chapter line goes
+    bool stillHasLine = false;      // the paused picture on screen carries the chapter line
+    static constexpr double STILL_REPAINT_MS = 250;  // the paused picture is drawn again this often
+    double stillShownAt = 0;        // system ms it was last drawn
+    GLuint stillTexture = 0;        // the paused picture, the whole output, made by keepStill
+    int stillWidth = 0, stillHeight = 0;
 
     int current;  // index of the current timeline entry, -1 before the first frame
     MixerFeed musicFeed;  // what the audio thread reports to musicClock through

@@ -8,6 +8,10 @@
 #ifndef GL_ALIASED_LINE_WIDTH_RANGE
 #define GL_ALIASED_LINE_WIDTH_RANGE 0x846E
 #endif
+// Also 1.2: the paused picture, a texture of the output's size, is sampled up to its edges.
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
 
 #ifdef __EMSCRIPTEN__
 // The browser build: what its GL and SDL lack or do differently, taken over by the web platform.

@@ -20,6 +20,11 @@ public:
     // Called once per frame while current, right after the clear. Reads time only through tempo,
     // and sets every GL state it needs: the overlay pass leaves depth, blend and texture off.
     virtual void draw(Tempo& tempo) = 0;
+
+    // True for a scene that moves things by each frame's time step, so that a moment of it depends
+    // on every frame drawn before it since setup, not on the clock alone: reaching that moment takes
+    // all those frames. The others need only their first frame, which latches their start.
+    virtual bool buildsUp() const { return false; }
 };
 
 // The animated scenes' shared setup: a 4:3 perspective projection (fovy in degrees, near and far

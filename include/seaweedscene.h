@@ -55,6 +55,7 @@ public:
     int stepCount;  // simulation steps done since startTime; -1 until the first frame
     Teddy teddy;
     std::vector<Strand> strands;  // the 100 simulated strands
+    std::vector<Strand> startStrands;  // the strands as built, upright and at rest: setup puts them back
     std::vector<Vec3> anchors;    // 1000 floor points (y = 0, world space), each showing strand i mod 100
     std::vector<Vec3> motes;      // 2000 plankton points, world space
 

@@ -3,8 +3,9 @@
 # PulseAudio null sink, the sink recorded with timestamps, every buffer swap stamped by a preloaded
 # wrapper; prints per cut when it was heard and seen, the offset, their mean and spread, and the drift.
 #
-# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--program FILE] [--max-mean MS] [--max-cut MS]
-#                          [--stall AT,SECONDS | --restart AT | --move AT] [--max-back S] [--keep DIR] [BUILD_DIR]
+# usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--jump AT] [--program FILE] [--max-mean MS]
+#                          [--max-cut MS] [--stall AT,SECONDS | --restart AT | --move AT] [--max-back S]
+#                          [--keep DIR] [BUILD_DIR]
 #   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
 #   --busy N      run N busy processes alongside (a loaded machine)
 #   --stall AT,S  at AT s after the music started, suspend the sink for S s (a device that stalls)
@@ -12,6 +13,8 @@
 #   --move AT     at AT s, move the program's stream to a second null sink (headphones plugged in)
 #   --max-back S  with a fault: exit 1 unless every cut from S s after it ended is within a frame + 15 ms
 #   --calibrate   measure the calibration source instead: a flash and a click issued together
+#   --jump AT     press Right AT seconds after the music starts (within 14-76 s) and measure the cuts
+#                 from the entry it leads to: its first frame against the music started there, then on
 #   --program F   play this build of the program instead (another version, for a before and after)
 #   --keep DIR    keep the recording, the frame stamps and the logs there
 #   --max-mean, --max-cut   bounds (ms) on the mean offset and on every cut; exit 1 beyond them
@@ -19,7 +22,7 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=82 busy=0 calibrate=0 keep="" program_file="" bounds=() fault="" fault_at="" stall_for=""
+seconds=82 busy=0 calibrate=0 jump="" keep="" program_file="" bounds=() fault="" fault_at="" stall_for=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --stall) fault=stall fault_at=${2%,*} stall_for=${2#*,}; shift 2 ;;
@@ -28,6 +31,7 @@ while [ $# -gt 0 ]; do
     --seconds) seconds=$2; shift 2 ;;
     --busy) busy=$2; shift 2 ;;
     --calibrate) calibrate=1; shift ;;
+    --jump) jump=$2; shift 2 ;;
     --program) program_file=$(realpath "$2"); shift 2 ;;
     --max-mean|--max-cut) bounds+=("$1" "$2"); shift 2 ;;
     --keep) keep=$2; shift 2 ;;
@@ -42,6 +46,7 @@ skip() { echo "avsync: skipped: $*"; exit 77; }
 command -v Xvfb >/dev/null || skip "Xvfb is not installed"
 command -v pulseaudio >/dev/null || skip "pulseaudio is not installed"
 command -v ffmpeg >/dev/null || skip "ffmpeg is not installed"
+[ -z "$jump" ] || command -v xdotool >/dev/null || skip "xdotool is not installed (for --jump)"
 /usr/bin/python3 -c 'import numpy' 2>/dev/null || skip "python3-numpy is not installed"
 [ -x "$harness/bearings-avsync-recorder" ] || skip "the harness was not built (libpulse-dev missing at configure time)"
 
@@ -133,8 +138,8 @@ bring_fault() {
 }
 
 # Play on until the music has sounded for the requested time (counted from the first loud read),
-# bringing on the fault at its time.
-started="" faulted=""
+# bringing on the fault or pressing the jump at its time.
+started="" faulted="" jumped=""
 micros() { echo "${EPOCHREALTIME/./}"; }
 fault_us=$(awk -v at="${fault_at:-0}" 'BEGIN { printf "%d", at * 1000000 }')
 for _ in $(seq 1 $(( (seconds + 120) * 5 ))); do
@@ -148,6 +153,10 @@ sys.exit(0 if len(a) and np.abs(a).max() > 64 else 1)'; then
   if [ -n "$started" ] && [ -n "$fault" ] && [ -z "$faulted" ] && [ $(( $(micros) - started )) -ge "$fault_us" ]; then
     bring_fault
     faulted=1
+  fi
+  if [ -n "$jump" ] && [ -n "$started" ] && [ -z "$jumped" ] && [ $(( $(micros) - started )) -ge $(( jump * 1000000 )) ]; then
+    xdotool key Right
+    jumped=yes
   fi
   if [ -n "$started" ] && [ $(( $(micros) - started )) -ge $(( seconds * 1000000 )) ]; then break; fi
   sleep 0.2
@@ -164,4 +173,12 @@ ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.ra
 cuts="0,14000,28000,36000,76000"
 extra=()
 [ "$calibrate" -eq 1 ] && extra=(--clicks)
+if [ -n "$jump" ]; then
+  # Right leads to the first of these cuts after the key; it and the later ones are measured.
+  target=$(tr , '\n' <<<"$cuts" | awk -v at="$jump" '$1 > at * 1000 {print; exit}')
+  [ -n "$target" ] || { echo "avsync: --jump $jump: no cut after it to measure"; exit 2; }
+  cuts=$(tr , '\n' <<<"$cuts" | awk -v t="$target" '$1 >= t' | paste -sd,)
+  extra+=(--resumed-at "$target")
+  echo "avsync: Right pressed $jump s into the music, to the entry at $((target / 1000)) s"
+fi
 /usr/bin/python3 tools/avsync/analyse.py "$work" "$work/music.raw" "$cuts" "${extra[@]}" "${bounds[@]}"

@@ -18,6 +18,7 @@ BorderlineScene::BorderlineScene()
         const float u3 = randomUnit();
         particles.push_back(Vec3{30 * u2 - 15, 6 * u3 - 1, 30 * u1 - 15});
     }
+    startParticles = particles;
     borderTexture1 = loadTexture("borderline1.png");
     borderTexture2 = loadTexture("borderline2.png");
     borderTexture3 = loadTexture("borderline3.png");
@@ -40,6 +41,10 @@ void BorderlineScene::setup()
     glEnable(GL_POINT_SMOOTH);
     lastTime = -1;
     startTime = -1;
+    // The stream starts afresh each time the scene begins, as on its first showing: a viewer may
+    // come back to it.
+    particles = startParticles;
+    hits.clear();
 }
 
 void BorderlineScene::setSizes()

@@ -75,7 +75,7 @@ void Shell::update(float dt)
     }
 }
 
-CoreScene::CoreScene(bool gentle) : shell(30, 15), lastTime(-1), startBeat(0), coreTexture(0), rayTexture(0), gentle(gentle)
+CoreScene::CoreScene(bool gentle) : shell(30, 15), startShell(shell), lastTime(-1), startBeat(0), coreTexture(0), rayTexture(0), gentle(gentle)
 {
     coreTexture = loadTexture("corefire.png");
     rayTexture = loadTexture("rayfire.png");
@@ -85,6 +85,8 @@ void CoreScene::setup()
 {
     setupSceneCamera(60.0, 1.0, 200.0);
     lastTime = -1;
+    // Whole again whenever the scene begins, as on its first showing: a viewer may come back to it.
+    shell = startShell;
 }
 
 void CoreScene::draw(Tempo& tempo)

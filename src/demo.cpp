@@ -14,7 +14,7 @@
 Demo::Demo(const DisplayRequest& display, bool gentle)
     : gentle(gentle), tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      heardClock(nullptr), current(-1), initialised(false), display(display)
+      chapterTexture(0), heardClock(nullptr), current(-1), initialised(false), display(display)
 {
     try {
         init();
@@ -27,6 +27,7 @@ Demo::Demo(const DisplayRequest& display, bool gentle)
         noiseTexture = loadTexture("noise.bmp");
         lineTexture = loadTexture("line.png");
         blobTexture = loadTexture("blob.png");
+        chapterTexture = loadTexture("chapters.png");
     } catch (...) {
         // The destructor does not run for a failed constructor: free what was built so far. SDL
         // itself is left to the SDL_Quit registered at exit.
@@ -42,7 +43,7 @@ Demo::Demo(const DisplayRequest& display, bool gentle)
 Demo::Demo(Unloaded)
     : gentle(false), tempo(new Tempo(SHOW_BPM, 0)), running(true), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
-      heardClock(nullptr), current(-1), initialised(false)
+      chapterTexture(0), heardClock(nullptr), current(-1), initialised(false)
 {
 }
 
@@ -188,6 +189,8 @@ Demo::~Demo()
         musicKeeper.reset();
         musicOutput.reset();  // an attempt to open the device again ends first; its view of the music goes
         Mix_SetPostMix(nullptr, nullptr);  // before the clock it reports to goes
+        if (musicFrom)
+            Mix_FreeChunk(musicFrom);  // only the view: its samples are the music's
         Mix_FreeChunk(music);
         Mix_CloseAudio();
         SDL_Quit();

@@ -48,7 +48,7 @@ int main(int argc, char** argv)
         if (!options.gentle)
             demo->showFlashWarning(FLASH_WARNING_MS);
         if (demo->running)
-            demo->run();
+            demo->run(options.startMs);
         delete demo;
     } catch (Exception e) {
         std::cout << e.getMessage() << std::endl;

@@ -7,13 +7,22 @@
 #include "screen.h"
 #include "util.h"
 
-void Demo::run()
+void Demo::run(int fromMs)
 {
     FrameLead lead;
     double swapMs = drawUnseenOpening(lead);
-    startClockAndMusic(true);
-    showOpeningWhenHeard(swapMs);
+    if (fromMs > 0) {
+        startPartWay(fromMs, swapMs);
+        lead.restartAt(fromMs);
+    } else {
+        startClockAndMusic(true);
+        showOpeningWhenHeard(swapMs);
+    }
     while (running) {
+        if (playhead.paused()) {
+            whilePaused(lead, swapMs);
+            continue;
+        }
         // Each frame shows the music as it will be heard while the frame is on the screen; the first
         // frame of an entry is held back until its start is heard.
         const double readAt = monotonicMs();
@@ -27,12 +36,15 @@ void Demo::run()
             return;
         handleEvents();
         drawFrame();
+        if (readAt < chapterUntil)
+            drawChapterLine(chapterUntil);
         double held = 0;
         if (hold)
             held = swapWhenHeard(timeline[current].start, swapMs, lead.delay() + lead.interval());
         else
             SDL_GL_SwapBuffers();
         lead.presented(readAt + held, monotonicMs());
+        obeyViewer(lead, swapMs);
     }
 }
 
@@ -55,11 +67,13 @@ void Demo::handleEvents()
         if (event.type == SDL_QUIT) {
             running = false;
         } else if (event.type == SDL_KEYDOWN) {
-            const SDL_keysym& key = event.key.keysym;
-            if (key.sym == SDLK_ESCAPE)
+            const ViewerAction action = viewerActionFor(event.key.keysym.sym, event.key.keysym.mod);
+            if (action == ViewerAction::Quit)
                 running = false;
-            else if (key.sym == SDLK_f && (key.mod & (KMOD_LCTRL | KMOD_RCTRL)))
+            else if (action == ViewerAction::ToggleFullScreen)
                 SDL_WM_ToggleFullScreen(screen);
+            else if (action != ViewerAction::None && requestCount < MAX_REQUESTS)
+                requests[requestCount++] = action;
         } else if (event.type == SDL_VIDEORESIZE && display.resizable) {
             // SDL 1.2 wants the mode set again at the new size; the picture is laid out afresh.
             display.width = event.resize.w;

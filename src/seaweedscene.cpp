@@ -107,6 +107,7 @@ SeaweedScene::SeaweedScene() : startTime(-1), stepCount(-1)
         const Strand strand(10, width, angle);
         strands.push_back(strand);
     }
+    startStrands = strands;
     anchors.reserve(1000);
     for (int i = 0; i < 1000; ++i) {
         const float a = 300 * randomUnit() - 150;
@@ -140,6 +141,8 @@ void SeaweedScene::setup()
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     startTime = -1;
     stepCount = -1;
+    // At rest again whenever the scene begins, as on its first showing: a viewer may come back to it.
+    strands = startStrands;
 }
 
 void SeaweedScene::setSizes()

@@ -2,6 +2,8 @@
 #include "seek.h"
 
 #include "gl.h"
+#include "scene.h"
+#include "viewer.h"
 
 void drawSkippedFrame(Demo& demo)
 {
@@ -43,4 +45,53 @@ void drawSkippedFrame(Demo& demo)
         glEnable(GL_SCISSOR_TEST);
     else
         glDisable(GL_SCISSOR_TEST);
+}
+
+namespace {
+std::vector<int> entryStarts(const Demo& demo)
+{
+    std::vector<int> starts;
+    for (const TimelineEntry& entry : demo.timeline)
+        starts.push_back(entry.start);
+    return starts;
+}
+}  // namespace
+
+void Demo::seekTo(int showMs)
+{
+    // Each earlier entry runs its first frame: its setup and the GL state its frames leave to later
+    // entries. The entry holding showMs runs its first frame, which latches its start, and, if it
+    // builds up, every later frame a play at VIEWER_FPS draws before showMs, so that its streams,
+    // marks and flying shards are what such a play shows; setup puts every such scene back as it
+    // was built.
+    const int entry = entryAt(entryStarts(*this), showMs);
+    current = -1;
+    for (int i = 0; i < entry; ++i) {
+        holdShowTime(timeline[i].start);
+        advanceTimeline();
+        drawSkippedFrame(*this);
+    }
+    const long first = (static_cast<long>(timeline[entry].start) * VIEWER_FPS + 999) / 1000;  // the entry's first frame
+    const bool everyFrame = timeline[entry].scene->buildsUp();
+    for (long frame = first; viewerFrameMs(frame) < showMs; ++frame) {
+        holdShowTime(viewerFrameMs(frame));
+        advanceTimeline();
+        drawSkippedFrame(*this);
+        if (!everyFrame)
+            break;
+    }
+}
+
+void Demo::drawAt(int showMs)
+{
+    // Onwards within the entry on screen, or to the next one's start, the show as it stands is what
+    // a play through gives: no seek is needed.
+    const bool onwards = current >= 0 && showMs > tempo->elapsed() && showMs <= timeline[current + 1].start;
+    if (!onwards)
+        seekTo(showMs);
+    holdShowTime(showMs);
+    if (advanceTimeline())
+        drawFrame();
+    else
+        running = false;  // only the show's end lies there
 }

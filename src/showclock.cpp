@@ -1,5 +1,6 @@
 // showclock.cpp -- the live show's clock: the music started with the audio device's reports fed to
 // the music clock, and the show time held for each frame.
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -51,7 +52,7 @@ double Demo::heardMs(double nowMs)
 {
     if (heardClock)
         return heardClock();
-    return musicClock->read(nowMs);
+    return playhead.position(musicClock->read(nowMs));
 }
 
 double Demo::drawUnseenOpening(FrameLead& lead)
@@ -122,4 +123,45 @@ void Demo::startClockAndMusic(bool playMusic)
     SDL_LockAudio();
     followMusic(Mix_PlayChannelTimed(-1, music, -1, -1));  // loops forever; a silent show still runs
     SDL_UnlockAudio();
+}
+
+void Demo::playMusicFrom(double showMs)
+{
+    // A chunk that views the decoded music from the frame at showMs on: nothing is copied, and the
+    // clock counts that chunk's frames, so the heard position is showMs plus what it reads.
+    int rate = 0, channels = 0;
+    Uint16 format = 0;
+    Mix_QuerySpec(&rate, &format, &channels);
+    const Uint32 frameBytes = static_cast<Uint32>(channels * ((format & 0xff) / 8));
+    const Uint32 frames = frameBytes > 0 ? music->alen / frameBytes : 0;
+    const Uint32 first = std::min(frames, static_cast<Uint32>(std::max(0.0, showMs) * rate / 1000));
+    SDL_LockAudio();
+    stopMusic();
+    if (musicFrom)
+        Mix_FreeChunk(musicFrom);
+    musicFrom = Mix_QuickLoad_RAW(music->abuf + first * frameBytes, (frames - first) * frameBytes);
+    playhead.playFrom(rate > 0 ? 1000.0 * first / rate : showMs);
+    followMusic(musicFrom ? Mix_PlayChannelTimed(-1, musicFrom, 0, -1) : -1);
+    SDL_UnlockAudio();
+}
+
+void Demo::stopMusic()
+{
+    // The report callback goes first: it feeds the clock that followMusic is about to replace.
+    SDL_LockAudio();
+    Mix_SetPostMix(nullptr, nullptr);
+    Mix_HaltChannel(-1);
+    SDL_UnlockAudio();
+}
+
+void Demo::startPartWay(double showMs, double& swapMs)
+{
+    // As the opening does from 0: the show brought to showMs behind the loading screen, its frame
+    // drawn while the music is on its way and swapped in as that moment is heard.
+    holdShowTime(0);
+    Tempo::setTickSource(heldFrameTicks);
+    tempo->start();
+    drawAt(static_cast<int>(showMs));
+    playMusicFrom(showMs);
+    swapWhenHeard(showMs, swapMs, HUGE_VAL);
 }

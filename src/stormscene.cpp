@@ -1,6 +1,7 @@
 // stormscene.cpp -- the storm: a sea of points moved by four travelling waves, the teddy, blowing flakes.
 #include "stormscene.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "gl.h"
@@ -17,6 +18,7 @@ StormScene::StormScene() : heights(), gridSize(50), lastTime(-1)
         const float c = 6 * randomUnit() + 1;
         particles.push_back(Vec3{b, c, a});
     }
+    startParticles = particles;
 }
 
 void StormScene::setup()
@@ -32,6 +34,9 @@ void StormScene::setup()
     glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_POINT_SMOOTH);
     lastTime = -1;
+    // As on the scene's first showing, whenever it begins again: a viewer may come back to it.
+    particles = startParticles;
+    std::fill(&heights[0][0], &heights[0][0] + sizeof heights / sizeof heights[0][0], 0.0f);
 }
 
 void StormScene::setSizes()

@@ -47,4 +47,6 @@ void Demo::showFlashWarning(int mostMs)
         handleEvents();
         SDL_Delay(30);
     }
+    // The key that answered the warning is no request to pause or jump.
+    requestCount = 0;
 }

@@ -116,6 +116,9 @@ public:
     // A frame whose clock was read at readMs reached the screen at screenMs (system ms). A held
     // frame passes readMs plus the time it was held, so that waiting is not learned as drawing.
     void presented(double readMs, double screenMs);
+    // The show has been moved to showMs (a seek, a resume): frames go on from there, earlier or later
+    // than the last one, and the wait before the next frame reaches the screen is not learned.
+    void restartAt(double showMs);
 
     double lead() const { return smoothed; }
     double delay() const { return smoothedDelay; }        // ms from clock read to the screen

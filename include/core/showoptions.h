@@ -14,6 +14,7 @@ struct ShowOptions {
     bool fullScreen = true;
     bool resizable = false;
     bool gentle = false;       // --gentle: nothing flashes beyond the photosensitive limits
+    int startMs = 0;           // show time to start from: --start SECONDS or --start ENTRY
     std::string error;         // for Fail: one line saying what is wrong
 };
 

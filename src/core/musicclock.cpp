@@ -246,3 +246,10 @@ void FrameLead::presented(double readMs, double screenMs)
     const double step = SMOOTHING * (sample - smoothed);
     smoothed += std::clamp(step, -MAX_CHANGE_MS, MAX_CHANGE_MS);
 }
+
+void FrameLead::restartAt(double showMs)
+{
+    drawnAny = true;
+    lastFrameTime = showMs;
+    shownAny = false;
+}

@@ -113,7 +113,17 @@ void glGetFloatv(GLenum pname, GLfloat* params)
 }
 void glGetIntegerv(GLenum pname, GLint* params)
 {
-    std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
+    // Single values for the state the viewer's passes put back; boxes of four otherwise.
+    if (pname == GL_TEXTURE_BINDING_2D)
+        *params = static_cast<GLint>(state().texture);
+    else if (pname == GL_BLEND_SRC)
+        *params = static_cast<GLint>(state().blendSource);
+    else if (pname == GL_BLEND_DST)
+        *params = static_cast<GLint>(state().blendDestination);
+    else if (pname == GL_MATRIX_MODE)
+        *params = static_cast<GLint>(state().matrixMode);
+    else
+        std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
 }
 GLboolean glIsEnabled(GLenum cap) { return glrec::isEnabled(cap) ? GL_TRUE : GL_FALSE; }
 
@@ -198,6 +208,10 @@ struct GLUquadric {};
 GLUquadric* gluNewQuadric(void) { return new GLUquadric; }
 void gluDeleteQuadric(GLUquadric* q) { delete q; }
 void gluQuadricTexture(GLUquadric*, GLboolean) {}
+// Seeking, the paused picture and the chapter line: recorded by name only.
+void glOrtho(GLdouble, GLdouble, GLdouble, GLdouble, GLdouble, GLdouble) { record("glOrtho", {}); }
+void glClipPlane(GLenum plane, const GLdouble*) { record("glClipPlane", {double(plane)}); }
+void glCopyTexImage2D(GLenum, GLint, GLenum, GLint, GLint, GLsizei, GLsizei, GLint) { record("glCopyTexImage2D", {}); }
 void gluQuadricNormals(GLUquadric*, GLenum) {}
 void gluSphere(GLUquadric*, GLdouble radius, GLint slices, GLint stacks) { record("gluSphere", {radius, double(slices), double(stacks)}); }
 

@@ -87,3 +87,16 @@ TEST_F(BorderlineSceneTest, ANewMarkFlaresAndMarksFadeOverOneSecondDrawnOnceMore
     drawAt(FIRST_FRAME + 1100);
     EXPECT_TRUE(scene.hits.empty());
 }
+
+TEST_F(BorderlineSceneTest, BegunAgainTheSquaresStreamFromWhereTheyWereBuiltWithNoMarks)
+{
+    const std::vector<Vec3> built = scene.particles;
+    drawAt(FIRST_FRAME);
+    drawAt(FIRST_FRAME + 5000);
+    ASSERT_NE(scene.particles[0].x, built[0].x);
+    scene.hits.push_back(BorderHit{0, 1, 1, 0.5f});  // a mark still fading
+    scene.setup();  // a viewer jumps back to the scene
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(scene.particles[i].x, built[i].x) << "square " << i;
+    EXPECT_TRUE(scene.hits.empty());
+}

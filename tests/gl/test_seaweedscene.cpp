@@ -70,3 +70,14 @@ TEST_F(SeaweedSceneTest, StepsEveryTwentyMsFromTheFirstFrameAndALateFrameCatches
     }
     EXPECT_TRUE(late.motes[1999].x == steady.motes[1999].x && late.motes[1999].z == steady.motes[1999].z);
 }
+
+TEST_F(SeaweedSceneTest, BegunAgainTheStrandsStandAtRestAsBuilt)
+{
+    const SeaweedScene untouched;
+    drawAt(FIRST_FRAME);
+    drawAt(FIRST_FRAME + 2000);
+    ASSERT_FALSE(sameNodes(scene.strands[7], untouched.strands[7], 22));
+    scene.setup();  // a viewer jumps back to the scene
+    for (int i : {0, 7, 99})
+        EXPECT_TRUE(sameNodes(scene.strands[i], untouched.strands[i], 22)) << "strand " << i;
+}

@@ -38,3 +38,16 @@ TEST_F(StormSceneTest, SeaIsAHundredByHundredPointsOfTheFourWavesAndTheTeddyRide
     EXPECT_NEAR(glrec::callsNamed("glTranslatef").at(0).args[1], 0.26803, 1e-5);
     EXPECT_NEAR(primitivesOf(GL_POINTS)[0]->vertices[100 * 10 + 70].y, 0.19726, 1e-4);
 }
+
+TEST_F(StormSceneTest, BegunAgainTheFlakesBlowFromWhereTheyWereBuiltOverAFlatSea)
+{
+    const std::vector<Vec3> built = scene.particles;
+    drawAt(FIRST_FRAME);
+    drawAt(FIRST_FRAME + 3000);
+    ASSERT_NE(scene.particles[0].x, built[0].x);
+    ASSERT_NE(scene.heights[50][50], 0.0f);
+    scene.setup();  // a viewer jumps back to the scene: the teddy rides a flat sea at its first frame
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(scene.particles[i].x, built[i].x) << "flake " << i;
+    EXPECT_EQ(scene.heights[50][50], 0.0f);
+}

@@ -11,7 +11,9 @@ swap from which on the picture is nearer what was shown well after the cut was h
 shown well before it. Offset = heard - seen, in ms: positive when the picture is early. A cut that
 cannot be found heard and seen is a failure, unless it fell within the fault itself.
 
-usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--max-mean MS --max-cut MS --max-back S]
+usage: analyse.py RUN_DIR MUSIC_RAW CUTS_MS [--clicks] [--resumed-at MS] [--max-mean MS --max-cut MS --max-back S]
+With --resumed-at, the viewer jumped: the music was started again from show time MS, and the stretch
+that plays from there reaches back to MS itself (the jump's first frame against the music's restart).
 Prints a table and a summary line; with the bounds, exits 1 when they are not met.
 """
 import argparse
@@ -192,6 +194,7 @@ def main():
     parser.add_argument("music")
     parser.add_argument("cuts", help="comma-separated show times (ms) of the cuts")
     parser.add_argument("--clicks", action="store_true", help="the calibration source: clicks and flashes")
+    parser.add_argument("--resumed-at", type=int, default=0, help="show time (ms) the music was started again from")
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
     parser.add_argument("--max-back", type=float, help="s after the fault ended from which every cut is in step")
@@ -222,6 +225,13 @@ def main():
         # The music opens quietly and its first piece is found a little way in: the first stretch
         # reaches back to the start.
         runs[0]["reach_back"] = 0
+        if args.resumed_at:
+            # Likewise the stretch that the jump started, found a little after its first note.
+            resumed = args.resumed_at * RATE // 1000
+            for run in runs:
+                if resumed <= run["first"] < resumed + RATE:
+                    run["reach_back"] = resumed
+                    break
         for cut in cuts:
             frame = cut / 1000.0 * RATE
             best, heard_any = None, False

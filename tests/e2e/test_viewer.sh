@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# test_viewer.sh -- the viewer's keys in the live show under Xvfb: keys pressed while it loads are
+# obeyed at its first frame, a pause holds a jump's frame, and the entry starts reached with Right,
+# Left and Home look as the capture tool draws them; --start names an entry. Skips without xdotool
+# or ffmpeg.
+source "$(dirname "$0")/lib.sh"
+measure=$2
+for tool in xdotool ffmpeg Xvfb; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "skip - $tool is missing"
+    exit 0
+  fi
+done
+
+# The capture tool's frames at the entry starts the keys lead to, and a second before each.
+# Gentle on both sides: the plain show puts its warning up first, which drops keys pressed while loading.
+(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy timeout 900 ./bearings-capture --gentle --fps 2 --at 0 --at 299000 --at 300000 --at 331000 \
+  --at 332000 --out "$SCRATCH/capture" >/dev/null 2>&1)
+reference() { printf '%s/capture/frame-%06d.png' "$SCRATCH" "$1"; }
+
+start_display
+shot="$SCRATCH/shot.png"
+grab() { ffmpeg -v error -y -f x11grab -video_size 1024x768 -i "$DISPLAY" -frames:v 1 "$shot" 2>/dev/null; }
+press() { xdotool key "$@" 2>/dev/null; }  # to the focus: the show's window, alone on the display
+# Waits until the screen is within 2.5 levels of the capture at MS (the grain differs: it takes one
+# random value a frame), for at most 240 s; says how close it came.
+closest=
+wait_for() {  # MS
+  local diff
+  closest=
+  for _ in $(seq 1 240); do
+    grab || { sleep 1; continue; }
+    diff=$("$measure" mean-diff "$shot" "$(reference "$1")")
+    closest=$diff
+    awk "BEGIN { exit !($diff < 2.5) }" && return 0
+    sleep 1
+  done
+  return 1
+}
+# A paused frame at an entry's start is that start, not a moment of the entry before it.
+not_before() {  # MS BEFORE_MS
+  local before
+  before=$("$measure" mean-diff "$shot" "$(reference "$2")")
+  awk "BEGIN { exit !($before > $closest + 2) }"
+}
+
+(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec timeout 900 ./bearings --gentle --window 1024x768 --start 330 >"$SCRATCH/show.out" 2>&1) &
+show=$!
+# Keys reach the window once it is mapped (before that they go to the display's root).
+timeout 300 xdotool search --sync --onlyvisible --class '^bearings$' >/dev/null 2>&1
+sleep 1
+# Pressed while the show loads: Space pauses at its first frame (330 s, in the border), and Right
+# jumps from there to the storm's card.
+press space Right
+if wait_for 332000 && not_before 332000 331000; then
+  pass "started at 330 s, Space and Right pressed while loading: paused at the storm card's start ($closest levels)"
+else
+  fail "Space and Right from 330 s: closest to the storm card's start '$closest' levels"
+fi
+# Left, paused: the border's start, its streams not yet under way.
+press Left
+if wait_for 300000 && not_before 300000 299000; then
+  pass "Left while paused: the border's start ($closest levels)"
+else
+  fail "Left to the border's start: closest '$closest' levels"
+fi
+# Home: the title card, as at the show's first frame.
+press Home
+if wait_for 0; then
+  pass "Home: the show's first frame ($closest levels)"
+else
+  fail "Home: closest to the first frame '$closest' levels"
+fi
+# Space plays on and Escape ends the show as before.
+press space
+sleep 2
+press Escape
+for _ in $(seq 1 30); do
+  kill -0 "$show" 2>/dev/null || break
+  sleep 1
+done
+wait "$show"
+status=$?
+if [ "$status" -eq 0 ] && [ ! -s "$SCRATCH/show.out" ]; then
+  pass "Space resumes and Escape ends the show, status 0, nothing printed"
+else
+  fail "resume and Escape: status $status, output '$(cat "$SCRATCH/show.out")'"
+fi
+
+finish

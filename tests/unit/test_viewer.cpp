@@ -1,0 +1,220 @@
+// test_viewer.cpp -- the viewer's hands on the live show: which key asks for what, where jumps and
+// frame steps lead, the show position across a pause and a seek against a simulated sound device,
+// and starting part-way from the command line.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "musicclock.h"
+#include "runningorder.h"
+#include "showoptions.h"
+#include "viewer.h"
+
+namespace {
+
+// The entries' start times (ms) and the show's end, from the running order.
+std::vector<int> showStarts()
+{
+    std::vector<int> starts;
+    for (const TimelineRow& row : timelineRows())
+        starts.push_back(row.startBar * BEATS_PER_BAR * 60000 / SHOW_BPM);
+    starts.push_back(SHOW_BARS * BEATS_PER_BAR * 60000 / SHOW_BPM);
+    return starts;
+}
+
+constexpr double RATE = 44100.0;  // frames per second
+constexpr int BUFFER = 4096;      // frames per device call
+constexpr double LATENCY_MS = 62.0;
+
+// A sound device at its nominal rate that asks for its first buffer 5 ms after the music starts at
+// startMs and for each next one as the one before drains; the music heard LATENCY_MS after that.
+struct Device {
+    double startMs;
+    double dueMs(int buffer) const { return startMs + 5.0 + buffer * BUFFER * 1000.0 / RATE; }
+    double heardMs(double nowMs) const { return nowMs - dueMs(0) - LATENCY_MS; }  // ms of the chunk heard
+};
+
+// Plays a clock started at device.startMs up to untilMs, reading every 20 ms as a frame loop would,
+// and returns the last show position read; the lowest read lands in lowest.
+double playUntil(MusicClock& clock, const Device& device, const Playhead& playhead, double untilMs, double& lowest)
+{
+    int next = 0;
+    double position = 0;
+    lowest = HUGE_VAL;
+    for (double now = device.startMs; now <= untilMs; now += 20) {
+        while (device.dueMs(next) <= now)
+            clock.handed(BUFFER, device.dueMs(next++));
+        position = playhead.position(clock.read(now));
+        lowest = std::min(lowest, position);
+    }
+    return position;
+}
+
+}  // namespace
+
+TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
+{
+    struct Case {
+        SDLKey key;
+        SDLMod mod;
+        ViewerAction action;
+    };
+    const Case cases[] = {
+        {SDLK_ESCAPE, KMOD_NONE, ViewerAction::Quit},
+        {SDLK_f, KMOD_LCTRL, ViewerAction::ToggleFullScreen},
+        {SDLK_f, KMOD_RCTRL, ViewerAction::ToggleFullScreen},
+        {SDLK_f, KMOD_NONE, ViewerAction::None},  // F alone does nothing
+        {SDLK_f, KMOD_LSHIFT, ViewerAction::None},
+        {SDLK_SPACE, KMOD_NONE, ViewerAction::PauseResume},
+        {SDLK_RIGHT, KMOD_NONE, ViewerAction::NextEntry},
+        {SDLK_PAGEDOWN, KMOD_NONE, ViewerAction::NextEntry},
+        {SDLK_LEFT, KMOD_NONE, ViewerAction::PreviousEntry},
+        {SDLK_PAGEUP, KMOD_NONE, ViewerAction::PreviousEntry},
+        {SDLK_HOME, KMOD_NONE, ViewerAction::ToStart},
+        {SDLK_COMMA, KMOD_NONE, ViewerAction::StepBack},
+        {SDLK_PERIOD, KMOD_NONE, ViewerAction::StepForward},
+        {SDLK_END, KMOD_NONE, ViewerAction::None},
+        {SDLK_q, KMOD_NONE, ViewerAction::None},
+        {SDLK_RETURN, KMOD_NONE, ViewerAction::None},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
+}
+
+TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShow)
+{
+    const std::vector<int> starts = showStarts();
+    // In the forest (212 s to 300 s), before and after its board and the border.
+    EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 250000), 300000);
+    EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 250000), 204000);
+    EXPECT_EQ(actionTarget(ViewerAction::ToStart, starts, 250000), 0);
+    // Exactly at an entry's start that entry is the one playing.
+    EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 212000), 300000);
+    EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 212000), 204000);
+    EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 211999), 212000);
+    // At the ends: back from the first entry is its own start; on from the last leads nowhere.
+    EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 5000), 0);
+    EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 480000), -1);
+    EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 480000), 456000);
+    // Pausing and the keys handled elsewhere lead nowhere.
+    EXPECT_EQ(actionTarget(ViewerAction::PauseResume, starts, 250000), -1);
+    EXPECT_EQ(actionTarget(ViewerAction::Quit, starts, 250000), -1);
+}
+
+TEST(ViewerJumps, WalkTheWholeRunningOrderBothWays)
+{
+    const std::vector<int> starts = showStarts();
+    double at = 0;
+    int jumps = 0;
+    for (double next; (next = actionTarget(ViewerAction::NextEntry, starts, at)) >= 0; ++jumps) {
+        EXPECT_EQ(next, starts[static_cast<std::size_t>(jumps) + 1]);
+        at = next;
+    }
+    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);  // every entry's start once, never the end
+    for (; at > 0; --jumps)
+        at = actionTarget(ViewerAction::PreviousEntry, starts, at);
+    EXPECT_EQ(jumps, 0);
+}
+
+TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
+{
+    const std::vector<int> starts = showStarts();
+    // At 60 frames a second frame n shows floor(n * 1000 / 60) ms: 1000 is frame 60.
+    EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, 1000), 1016);
+    EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 1000), 983);
+    // Between two frames the one on screen is the earlier: steps go from it.
+    EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, 1010), 1016);
+    EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 1010), 983);
+    // Steps cross entry starts like any frame, but not the show's ends.
+    EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 212000), 211983);
+    EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 0), -1);
+    EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, 489983), -1);
+    // A step back and one forward come back to the same frame, anywhere in the show.
+    for (int ms = 16; ms < 490000; ms += 7919) {
+        const double frame = viewerFrameMs(viewerFrameAtOrBefore(ms));
+        EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, actionTarget(ViewerAction::StepBack, starts, ms)), frame) << ms;
+    }
+}
+
+TEST(ViewerSteps, EntryAtNamesTheEntryPlayingNeverTheEnd)
+{
+    const std::vector<int> starts = showStarts();
+    EXPECT_EQ(entryAt(starts, 0), 0);
+    EXPECT_EQ(entryAt(starts, 13999), 0);
+    EXPECT_EQ(entryAt(starts, 14000), 1);
+    EXPECT_EQ(entryAt(starts, 299999), 11);
+    EXPECT_EQ(entryAt(starts, 489999), 20);
+    EXPECT_EQ(entryAt(starts, 490000), 20);
+    EXPECT_EQ(entryAt(starts, -5), 0);
+}
+
+TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedAgain)
+{
+    // Played from the start for 30 s, paused at the position then, resumed 10 s later with the music
+    // restarted from that position (a new clock, as the show makes one for each start).
+    Playhead playhead;
+    MusicClock first(RATE, LATENCY_MS);
+    const Device before{1000};
+    first.start(before.startMs);
+    playhead.playFrom(0);
+    double lowest = 0;
+    const double pausedAt = playUntil(first, before, playhead, 31000, lowest);
+    EXPECT_NEAR(pausedAt, before.heardMs(31000), 3.0);
+    playhead.pause(pausedAt);
+    for (double now = 31000; now < 41000; now += 500)
+        EXPECT_EQ(playhead.position(first.read(now)), pausedAt) << "paused, at " << now;
+
+    MusicClock resumed(RATE, LATENCY_MS);
+    const Device after{41000};
+    resumed.start(after.startMs);
+    playhead.playFrom(pausedAt);
+    const double position = playUntil(resumed, after, playhead, 61000, lowest);
+    // It waits at the pause (less the device's latency) for the music to come, then follows it.
+    EXPECT_GE(lowest, pausedAt - LATENCY_MS);
+    EXPECT_NEAR(position, pausedAt + after.heardMs(61000), 3.0);
+}
+
+TEST(ViewerClock, ASeekBackStartsTheShowPositionAtTheEntryAndTheFramesFromIt)
+{
+    // At 310 s, Left twice: the music restarted at the forest's start, 212 s.
+    Playhead playhead;
+    playhead.playFrom(212000);
+    MusicClock clock(RATE, LATENCY_MS);
+    const Device device{5000};
+    clock.start(device.startMs);
+    FrameLead lead;
+    for (int i = 0; i < 20; ++i) {  // frames of 40 ms learned before the jump, at 310 s
+        lead.frameTime(310000 + 40.0 * i);
+        lead.presented(1000 + 40.0 * i, 1030 + 40.0 * i);
+    }
+    lead.restartAt(212000);
+    double lowest = 0;
+    const double position = playUntil(clock, device, playhead, 6000, lowest);
+    EXPECT_NEAR(position, 212000 + device.heardMs(6000), 3.0);
+    EXPECT_GE(lowest, 212000 - LATENCY_MS);
+    // The frames go on from the entry's start, not from the later frames before the jump.
+    const double frame = lead.frameTime(position);
+    EXPECT_GE(frame, 212000);
+    EXPECT_LT(frame, 213500);
+}
+
+TEST(ShowOptions, StartAtSecondsOrAtAnEntryByName)
+{
+    EXPECT_EQ(parseShowOptions({}).startMs, 0);
+    EXPECT_EQ(parseShowOptions({"--start", "212"}).startMs, 212000);
+    EXPECT_EQ(parseShowOptions({"--start", "212.5"}).startMs, 212500);
+    EXPECT_EQ(parseShowOptions({"--start", "0"}).startMs, 0);
+    EXPECT_EQ(parseShowOptions({"--start", "forest"}).startMs, 212000);
+    EXPECT_EQ(parseShowOptions({"--start", "storm board"}).startMs, 332000);
+    EXPECT_EQ(parseShowOptions({"--start", "title board"}).startMs, 0);
+    const ShowOptions both = parseShowOptions({"--window", "800x600", "--start", "core"});
+    EXPECT_TRUE(both.action == ShowOptions::Play && both.startMs == 420000 && both.width == 800 && !both.fullScreen);
+    for (const char* bad : {"490", "-1", "soon", "", "212s", "nan", "Forest"}) {
+        const ShowOptions options = parseShowOptions({"--start", bad});
+        EXPECT_EQ(options.action, ShowOptions::Fail) << "'" << bad << "'";
+        EXPECT_NE(options.error.find(std::string("'") + bad + "'"), std::string::npos) << options.error;
+    }
+    EXPECT_EQ(parseShowOptions({"--start"}).action, ShowOptions::Fail);
+}
