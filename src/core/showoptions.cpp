@@ -9,7 +9,7 @@ const char* const SHOW_USAGE =
     "  --native               full screen at the desktop's own resolution\n"
     "  --window WIDTHxHEIGHT  a window of that size, which may be resized\n"
     "  --gentle               the show kept below the photosensitive flash limits: the letterbox\n"
-    "                         flickers shallower, the core's burst does not strobe\n"
+    "                         flickers shallower, the wormhole and the planet's ring glow less\n"
     "  --help                 this text\n"
     "  --version              the version\n"
     "The 4:3 picture fills the height or width of the output, with black bars beside it.\n"
