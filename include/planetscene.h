@@ -17,8 +17,9 @@ struct RingChunk {
 class PlanetScene : public Scene {
 public:
     // Restarts the random sequence at seed 0 for the ring and stars; loads "moon.png" and
-    // "planetclouds.png" and the shared teddy. Throws when a file cannot be loaded.
-    PlanetScene();
+    // "planetclouds.png" and the shared teddy. Throws when a file cannot be loaded. gentle: the
+    // ring's chunks fainter, so that those passing close to the camera do not flash as they turn.
+    explicit PlanetScene(bool gentle = false);
     ~PlanetScene() override;
 
     void setup() override;  // projection and point size; leaves the scene clock running
@@ -32,6 +33,7 @@ public:
     GLUquadric* quadric;          // for the planet's three shells; deleted with the scene
     Teddy teddy;
     int startTime;                // Tempo::elapsed at the first draw, ms; -1 until then
+    const bool gentle;
 
 private:
     void placeCamera(Tempo& tempo) const;

@@ -6,7 +6,9 @@
 
 class WormholeScene : public Scene {
 public:
-    WormholeScene();  // loads the shared teddy if no scene has yet
+    // Loads the shared teddy if no scene has yet. gentle: the beat's glow kept from flashing (see
+    // drawRings).
+    explicit WormholeScene(bool gentle = false);
 
     void setup() override;  // 80-degree projection, smooth 6-pixel points
     void setSizes() override;
@@ -17,6 +19,7 @@ public:
     static double pulse(double beatPhase, float u);
 
     Teddy teddy;
+    const bool gentle;
 
 private:
     void placeCamera(float steps) const;     // steps: show clock in 50 ms units

@@ -13,7 +13,7 @@ usage: scripts/flashcheck.sh [options]
   --fps N          frames per second of the capture (default 30)
   --size WxH       capture size, 4:3 (default 512x384; the rules scale with the picture)
   --picture FILE   the risk picture (PNG): a row per running-order entry, a cell per second
-  --title TEXT     its title line (default: the summary)
+  --title TEXT     its title line (the summary goes under it)
   --build DIR      the build folder (default build)
 Exits 0 when nothing fails, 1 when a rule fails, 2 on a usage error, 3 when the capture or the
 analysis broke off.

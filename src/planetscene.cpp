@@ -13,7 +13,8 @@ constexpr std::size_t RING_CHUNKS = 4000;
 constexpr std::size_t STAR_COUNT = 1000;
 }
 
-PlanetScene::PlanetScene() : moonTexture(0), cloudTexture(0), quadric(nullptr), teddy(), startTime(-1)
+PlanetScene::PlanetScene(bool gentle)
+    : moonTexture(0), cloudTexture(0), quadric(nullptr), teddy(), startTime(-1), gentle(gentle)
 {
     seedRandom15(0);
 
@@ -136,7 +137,9 @@ void PlanetScene::drawRing(Tempo& tempo) const
     glDepthMask(GL_FALSE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glEnable(GL_BLEND);
-    glColor4f(0.6f, 0.3f, 0.1f, 0.8f);
+    // Chunks near the camera fill blocks of the screen face-on and vanish edge-on: gentle, they add
+    // a little over half as much light.
+    glColor4f(0.6f, 0.3f, 0.1f, gentle ? 0.45f : 0.8f);
     for (std::size_t i = 0; i < ring.size(); ++i) {
         const RingChunk& chunk = ring[i];
         glPushMatrix();

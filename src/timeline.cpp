@@ -18,8 +18,8 @@ Scene* createScene(const TimelineRow& row, bool gentle)
     switch (row.kind) {
     case SceneKind::Board: return new Board(row.card);
     case SceneKind::Galaxy: return new GalaxyScene();
-    case SceneKind::Wormhole: return new WormholeScene();
-    case SceneKind::Planet: return new PlanetScene();
+    case SceneKind::Wormhole: return new WormholeScene(gentle);
+    case SceneKind::Planet: return new PlanetScene(gentle);
     case SceneKind::Cloudman: return new CloudmanScene();
     case SceneKind::Forest: return new ForestScene();
     case SceneKind::Borderline: return new BorderlineScene();

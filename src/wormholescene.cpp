@@ -12,9 +12,10 @@ namespace {
 constexpr int RING_COUNT = 50;   // tube segments, nearest first, each 0.5 units long
 constexpr int TEDDY_COUNT = 40;  // the teddy and its 39 additive copies
 constexpr double THIRTIETH = 0.03333333333333333;
+constexpr double GENTLE_GLOW = 0.4;  // of the beat's glow in the gentle show
 }
 
-WormholeScene::WormholeScene() : teddy()
+WormholeScene::WormholeScene(bool gentle) : teddy(), gentle(gentle)
 {
 }
 
@@ -110,7 +111,7 @@ void WormholeScene::drawRings(Tempo& tempo, int wholeSteps, float stepFraction) 
         const float farY = static_cast<float>(2 * std::sin(0.2 * farU + shapeY));
         const float nearZ = -0.5f * nearU;
         const float farZ = -0.5f * farU;
-        const float glow = static_cast<float>(pulse(tempo.beatPhase(), nearU));
+        const float glow = static_cast<float>(pulse(tempo.beatPhase(), nearU) * (gentle ? GENTLE_GLOW : 1.0));
         const float radius = 2 + 2 * glow;
 
         for (int j = 0; j < 60; j += 2) {

@@ -14,7 +14,7 @@ const char* const SHOW_USAGE =
     "  --native               full screen at the desktop's own resolution\n"
     "  --window WIDTHxHEIGHT  a window of that size, which may be resized\n"
     "  --gentle               the show kept below the photosensitive flash limits: the letterbox\n"
-    "                         flickers shallower, the core's burst does not strobe\n"
+    "                         flickers shallower, the wormhole and the planet's ring glow less\n"
     "  --start SECONDS        start that far into the show (212, or 212.5)\n"
     "  --start ENTRY          start at an entry of the running order (forest, \"storm board\")\n"
     "  --help                 this text\n"

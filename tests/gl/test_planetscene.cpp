@@ -66,3 +66,18 @@ TEST_F(PlanetSceneTest, TeddyTurnsInPlaceForSeventeenSecondsThenSwoopsInFromBehi
     EXPECT_NEAR(teddyPlace()[0], 10 - 0.1324, 1e-3);
     EXPECT_NEAR(glrec::callsNamed("glScalef").at(1).args[0], 0.001, 1e-7);
 }
+
+TEST_F(PlanetSceneTest, GentleChunksAddLessLightInTheSameColour)
+{
+    drawAt(FIRST_FRAME);
+    const glrec::Vertex designed = primitivesOf(GL_POLYGON).at(10)->vertices[0];
+    PlanetScene gentle(true);
+    gentle.setup();
+    glrec::reset();
+    gentle.draw(tempo);
+    ASSERT_EQ(primitivesOf(GL_POLYGON).size(), 4000u);
+    const glrec::Vertex faint = primitivesOf(GL_POLYGON).at(10)->vertices[0];
+    EXPECT_NEAR(designed.a, 0.8f, 1e-6f);
+    EXPECT_NEAR(faint.a, 0.45f, 1e-6f);
+    EXPECT_TRUE(faint.r == designed.r && faint.g == designed.g && faint.b == designed.b);
+}

@@ -103,3 +103,17 @@ TEST_F(WormholeSceneTest, SkipsOnlyTheGhostsWhollyOutOfView)
     EXPECT_TRUE(!teddies.at(0)->blended && teddies.at(0)->vertices[0].a == 1.0f);  // the lead, first
     EXPECT_EQ(primitivesOf(GL_POINTS).size(), 50u);  // the rings are all still there
 }
+
+TEST_F(WormholeSceneTest, GentleRingsGlowWithTwoFifthsOfTheBeatPulseOnTheSameRings)
+{
+    WormholeScene gentle(true);
+    gentle.setup();
+    glrec::reset();
+    glrec::setClock(84000);
+    glrec::state().stacks[GL_PROJECTION] = {{0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}};
+    gentle.draw(tempo);
+    ASSERT_EQ(glrec::primitives().size(), TEDDIES + 50 * PRIMITIVES_PER_RING);
+    expectColour(0, 0, 0, {0.5, 0.15, 0.05, 0.0});
+    expectColour(49, 0, 0.4 * PEAK_AT_098, {0.5, 0.15, 0.05, 0.98});
+    EXPECT_NEAR(ringRadius(49), 2 + 2 * 0.4 * PEAK_AT_098, 1e-5);
+}

@@ -22,7 +22,7 @@ const char* usage =
     "  screen fails. Prints the failing stretches and a summary line; exits 1 if anything fails.\n"
     "  --to MS         the stretch ends before MS: its frames must all come, or it stops with status 3\n"
     "  --picture FILE  the risk per second as PNG, a row per running-order entry\n"
-    "  --title TEXT    the picture's title line\n"
+    "  --title TEXT    the picture's title line (the summary goes under it)\n"
     "  scripts/flashcheck.sh captures the show and runs this.\n";
 
 bool parseWhole(const char* text, long& value)
@@ -126,7 +126,7 @@ int main(int argc, char** argv)
     if (!picture.empty()) {
         const int showSeconds = SHOW_BARS * BEATS_PER_BAR * 60 / SHOW_BPM;
         try {
-            writeRiskPicture(picture, title.empty() ? line : title + ": " + line,
+            writeRiskPicture(picture, title.empty() ? "Flash risk per second" : title, line,
                              secondCells(general, red, frameMs, showSeconds));
         } catch (const std::exception& e) {
             std::cerr << "bearings-flashcheck: " << e.what() << std::endl;

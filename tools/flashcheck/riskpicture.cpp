@@ -39,7 +39,7 @@ namespace {
 const int CELL = 10;         // px per second across
 const int ROW = 18;          // px per entry
 const int NAME_WIDTH = 170;  // the entry's name and start
-const int TOP = 34;          // the title line
+const int TOP = 50;          // the title and summary lines
 const int LEGEND = 30;
 
 struct Colour {
@@ -82,7 +82,8 @@ void text(cairo_t* cr, double x, double y, double size, const std::string& s)
 
 }  // namespace
 
-void writeRiskPicture(const std::string& path, const std::string& title, const std::vector<SecondCell>& cells)
+void writeRiskPicture(const std::string& path, const std::string& title, const std::string& summary,
+                      const std::vector<SecondCell>& cells)
 {
     const std::vector<TimelineRow>& rows = timelineRows();
     int longest = 0;
@@ -97,7 +98,9 @@ void writeRiskPicture(const std::string& path, const std::string& title, const s
     fill(cr, Colour{0.08, 0.08, 0.09}, 0, 0, width, height);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_source_rgb(cr, 0.92, 0.9, 0.85);
-    text(cr, 8, 21, 13, title);
+    text(cr, 8, 19, 13, title);
+    cairo_set_source_rgb(cr, 0.75, 0.73, 0.68);
+    text(cr, 8, 37, 11, summary);
 
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const TimelineRow& row = rows[i];

@@ -19,7 +19,8 @@ struct SecondCell {
 std::vector<SecondCell> secondCells(const flash::RuleResult& general, const flash::RuleResult& red,
                                     const std::vector<int>& frameMs, int showSeconds);
 
-// Writes the picture as PNG: a title line, then per running-order entry its name and start and one
+// Writes the picture as PNG: a title line and a summary line, then per running-order entry its name and start and one
 // cell per second, coloured from grey (not analysed) and dark green (no flash) through yellow to red
 // (fails); a magenta bar under a cell where red flashes fail. Throws std::runtime_error if it cannot.
-void writeRiskPicture(const std::string& path, const std::string& title, const std::vector<SecondCell>& cells);
+void writeRiskPicture(const std::string& path, const std::string& title, const std::string& summary,
+                      const std::vector<SecondCell>& cells);
