@@ -31,7 +31,6 @@ for n in "${tasks[@]}"; do
   video="$SCRATCH/run-$n/bearings.mp4"
   keys=$(ffprobe -v error -select_streams v:0 -show_entries packet=flags -of csv=p=0 "$video" | grep -c '^K')
   echo "$n task(s) of $(((to - from) / n)) ms: ${wall} s from sbatch to the joined file;" \
-       "tasks $(squeue -h -j "$array" -t all -o '%M' | tr '\n' ' ')(m:s each);" \
        "$(stat -c %s "$video" 2>/dev/null | awk '{ printf "%.2f MB", $1 / 1e6 }'), $keys key frames; load $(load)"
   rm -rf "$SCRATCH/run-$n"
 done
