@@ -75,10 +75,6 @@ public:
     // The same pass with the grain shifted by grainShift (0..1) and no random value drawn, so a
     // tool can measure the pass alone without moving the show's random sequence.
     void drawOverlays(float grainShift);
-    // The music from showMs on, the clock counting from there: after a stall, a lost device, and
-    // wherever the show moves without the music.
-    void playMusicFrom(double showMs);
-
     int currentEntry() const { return current; }  // -1 before the first frame
     // The picture laid out in an output of this size (pixels), and the current scene's sizes set
     // again for it: what the scene would draw with had it started at this size.

@@ -38,14 +38,10 @@ void Demo::followMusic(int channel)
     followClock(musicClock, std::move(fresh), musicFeed, systemOnly ? 0 : frameBytes);
     if (systemOnly)
         return;
-    musicOutput.reset(new MixerOutput(music, channel, *musicClock));
+    // After a seek the channel plays a view of the music from there on, which the clock counts from
+    // its start: the keeper restarts within that view, so that its positions are the clock's.
+    musicOutput.reset(new MixerOutput(musicFrom ? musicFrom : music, channel, *musicClock));
     musicKeeper.reset(new MusicKeeper(*musicOutput, *musicClock, std::cerr));
-}
-
-void Demo::playMusicFrom(double showMs)
-{
-    if (musicOutput)
-        musicOutput->playFrom(showMs, monotonicMs());
 }
 
 double Demo::heardMs(double nowMs)
@@ -135,6 +131,10 @@ void Demo::playMusicFrom(double showMs)
     const Uint32 frameBytes = static_cast<Uint32>(channels * ((format & 0xff) / 8));
     const Uint32 frames = frameBytes > 0 ? music->alen / frameBytes : 0;
     const Uint32 first = std::min(frames, static_cast<Uint32>(std::max(0.0, showMs) * rate / 1000));
+    // The keeper and its output go first, outside the audio lock: an attempt to open the device
+    // again may be running, and they wait for it; the output also plays the view freed below.
+    musicKeeper.reset();
+    musicOutput.reset();
     SDL_LockAudio();
     stopMusic();
     if (musicFrom)
@@ -159,7 +159,7 @@ void Demo::startPartWay(double showMs, double& swapMs)
     // As the opening does from 0: the show brought to showMs behind the loading screen, its frame
     // drawn while the music is on its way and swapped in as that moment is heard.
     holdShowTime(0);
-    Tempo::setTickSource(heldFrameTicks);
+    Tempo::setTickSource(heldTicks);
     tempo->start();
     drawAt(static_cast<int>(showMs));
     playMusicFrom(showMs);
