@@ -38,9 +38,7 @@ public:
     static constexpr int MERIDIANS = 80;    // line strips per husk
     static constexpr int LATITUDES = 39;    // vertices per strip
 
-    // Continues the random sequence; loads the teddy if needed and the two fire textures. gentle:
-    // the burst's rays kept from strobing (see drawRays).
-    explicit CoreScene(bool gentle = false);
+    CoreScene();  // continues the random sequence; loads the teddy if needed and the two fire textures
 
     void setup() override;
     void draw(Tempo& tempo) override;
@@ -53,7 +51,6 @@ public:
     GLuint coreTexture;  // "corefire.png"
     GLuint rayTexture;   // "rayfire.png"
     Teddy teddy;
-    const bool gentle;
 
 private:
     void drawShell(float throb);

@@ -75,7 +75,7 @@ void Shell::update(float dt)
     }
 }
 
-CoreScene::CoreScene(bool gentle) : shell(30, 15), startShell(shell), lastTime(-1), startBeat(0), coreTexture(0), rayTexture(0), gentle(gentle)
+CoreScene::CoreScene() : shell(30, 15), startShell(shell), lastTime(-1), startBeat(0), coreTexture(0), rayTexture(0)
 {
     coreTexture = loadTexture("corefire.png");
     rayTexture = loadTexture("rayfire.png");

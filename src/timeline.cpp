@@ -25,7 +25,7 @@ Scene* createScene(const TimelineRow& row, bool gentle)
     case SceneKind::Borderline: return new BorderlineScene();
     case SceneKind::Storm: return new StormScene();
     case SceneKind::Seaweed: return new SeaweedScene();
-    case SceneKind::Core: return new CoreScene(gentle);
+    case SceneKind::Core: return new CoreScene();
     }
     THROW_EXCEPTION(std::string("No scene for timeline row: ") + row.name);
 }

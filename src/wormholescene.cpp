@@ -12,7 +12,7 @@ namespace {
 constexpr int RING_COUNT = 50;   // tube segments, nearest first, each 0.5 units long
 constexpr int TEDDY_COUNT = 40;  // the teddy and its 39 additive copies
 constexpr double THIRTIETH = 0.03333333333333333;
-constexpr double GENTLE_GLOW = 0.4;  // of the beat's glow in the gentle show
+constexpr double GENTLE_GLOW = 0.2;  // of the beat's glow in the gentle show
 }
 
 WormholeScene::WormholeScene(bool gentle) : teddy(), gentle(gentle)
@@ -100,8 +100,10 @@ void WormholeScene::drawRings(Tempo& tempo, int wholeSteps, float stepFraction) 
 {
     // Within a 50 ms step the tunnel keeps its shape and the rings slide along it; the shape itself
     // moves on once per whole step.
-    const double shapeX = wholeSteps / 7.0;
-    const double shapeY = wholeSteps / 6.0;
+    // Gentle, the shape moves on with the rings, without the jerk of a step 20 times a second.
+    const double shapeSteps = gentle ? wholeSteps + static_cast<double>(stepFraction) : wholeSteps;
+    const double shapeX = shapeSteps / 7.0;
+    const double shapeY = shapeSteps / 6.0;
     for (int k = 0; k < RING_COUNT; ++k) {
         const float nearU = k + stepFraction;
         const float farU = nearU + 1;
