@@ -102,7 +102,7 @@ else
   fail "left behind: remote '$left_remote', work folder '$left_tmp'"
 fi
 
-# Part 2's capture fails on the remote machine, on each of its two tries.
+# The second part's capture fails on the remote machine, on each of its two tries.
 cat >"$SCRATCH/flaky" <<TEXT
 #!/bin/sh
 case "\$*" in *part-002.mp4*) echo try >>"$SCRATCH/tries"; echo "made to fail" >&2; exit 3 ;; esac
