@@ -33,6 +33,7 @@ struct SimulatedDevice : MusicOutput {
     // The last buffers taken: system ms each was taken, and the music ms at its start (< 0: silence).
     std::deque<std::pair<double, double>> taken;
     double stallFrom = NEVER, stallUntil = NEVER;  // takes nothing in between
+    double movedAt = NEVER;         // moved to another output then, losing the 300 ms the old one held
     double goneFrom = NEVER;        // the server goes away then...
     double backFrom = NEVER;        // ...and accepts connections again from then
     bool open = true;
@@ -43,6 +44,10 @@ struct SimulatedDevice : MusicOutput {
     void runUntil(double until)
     {
         now = until;
+        if (now >= movedAt) {
+            nextCall -= 300.0;  // the new output asks for that much more at once
+            movedAt = NEVER;
+        }
         if (now >= goneFrom && now < backFrom && open) {
             open = false;  // the device is gone: takes nothing more
             nextMusicMs = -1;
@@ -135,47 +140,46 @@ Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, doubl
     return show;
 }
 
+// A started clock, a device taking buffers for it and a keeper watching both, telling log.
+struct Kept {
+    Kept() { clock.start(0.0); }
+    Show play(double seconds, double frameMs, double checkFrom) { return ::play(device, clock, keeper, seconds, frameMs, checkFrom); }
+
+    MusicClock clock{RATE, LATENCY_MS};
+    SimulatedDevice device{clock};
+    std::ostringstream log;
+    MusicKeeper keeper{device, clock, log};
+};
+
 }  // namespace
 
 TEST(MusicKeeper, AfterAStallTheMusicIsBackInStepWithinTwoSecondsWithoutAStepInThePicture)
 {
     for (double stallSeconds : {0.3, 0.5, 3.0, 10.0}) {
         for (double frameMs : {16.7, 100.0}) {
-            MusicClock clock(RATE, LATENCY_MS);
-            clock.start(0.0);
-            SimulatedDevice device(clock);
-            std::ostringstream log;
-            MusicKeeper keeper(device, clock, log);
+            Kept kept;
             const double resume = 18000.0 + stallSeconds * 1000.0;
-            device.stallFrom = 18000.0;
-            device.stallUntil = resume;
-            const Show show = play(device, clock, keeper, 40.0, frameMs, resume);
+            kept.device.stallFrom = 18000.0;
+            kept.device.stallUntil = resume;
+            const Show show = kept.play(40.0, frameMs, resume);
             EXPECT_LE(show.backInStepAt, resume + 2000.0) << stallSeconds << " s stall, frames of " << frameMs << " ms";
             EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9) << stallSeconds << " s, " << frameMs << " ms";
             EXPECT_FALSE(show.wentBack);
             EXPECT_EQ(show.moves, 1) << stallSeconds << " s, " << frameMs << " ms";
-            EXPECT_TRUE(log.str().empty());  // a stall is not a lost device
+            EXPECT_TRUE(kept.log.str().empty());  // a stall is not a lost device
         }
     }
 }
 
 TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemClock)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
-    const Show steady = play(device, clock, keeper, 60.0, 16.7, 2000.0);
+    const Show steady = Kept().play(60.0, 16.7, 2000.0);
     EXPECT_EQ(steady.moves, 0);
     EXPECT_LT(steady.backInStepAt, 2000.0 + 16.7);
 
-    MusicClock stalled(RATE, LATENCY_MS);
-    stalled.start(0.0);
-    SimulatedDevice never(stalled);
-    never.stallFrom = 30000.0;  // and never back
-    MusicKeeper keeperOfNever(never, stalled, log);
-    const Show show = play(never, stalled, keeperOfNever, 490.0, 40.0, NEVER);
+    Kept never;
+    never.device.stallFrom = 30000.0;  // and never back
+    const Show show = never.play(490.0, 40.0, NEVER);
     // Ran to the end, not frozen at 30 s: the last read, less the first call and the latency.
     EXPECT_NEAR(show.lastRead, 490000.0 - 40.0 - 100.0 - LATENCY_MS, 20.0);
     EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9);
@@ -184,11 +188,8 @@ TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemC
 
 TEST(MusicKeeper, ALostDeviceIsToldOnceRetriedOnceASecondAndItsMusicComesBackInStep)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
+    Kept kept;
+    auto& [clock, device, log, keeper] = kept;
     device.goneFrom = 20000.0;
     device.backFrom = 26000.0;
     double backInStep = NEVER, previousRead = 0, lastNow = 0;
@@ -224,34 +225,11 @@ TEST(MusicKeeper, ALostDeviceIsToldOnceRetriedOnceASecondAndItsMusicComesBackInS
 
 TEST(MusicKeeper, AStreamMovedToAnotherOutputThatLosesItsPlaceIsMovedBackInStep)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
-    // Moved at 30 s: the 300 ms the old output still held are lost, and the new one asks for that
-    // much more at once.
-    double now = 0;
-    for (; now < 30000.0; now += 16.7) {
-        device.runUntil(now);
-        clock.read(now);
-        keeper.frame(now);
-    }
-    device.nextCall -= 300.0;
-    double backInStep = NEVER;
-    for (; now < 40000.0; now += 16.7) {
-        device.runUntil(now);
-        const double value = clock.read(now);
-        keeper.frame(now);
-        const double heard = device.heard(now);
-        const bool inStep = heard >= 0 && std::fabs(value - heard) <= 15.0;
-        if (!inStep)
-            backInStep = NEVER;
-        else if (backInStep == NEVER)
-            backInStep = now;
-    }
-    EXPECT_LT(backInStep, 32000.0);
-    EXPECT_EQ(keeper.resyncs(), 1);
+    Kept kept;
+    kept.device.movedAt = 30000.0;
+    const Show show = kept.play(40.0, 16.7, 30000.0);
+    EXPECT_LT(show.backInStepAt, 32000.0);
+    EXPECT_EQ(show.moves, 1);
 }
 
 TEST(MusicClock, RestartedCarriesOnWithoutWaitingAndFollowsTheNewPlace)
