@@ -12,15 +12,15 @@ constexpr double PEAK_AT_098 = 0.277836712032933;  // 2^(-1 / (8 * 0.51^4)): the
 struct WormholeSceneTest : SceneFixture<WormholeScene> {
     // Draws at show time showMs through a projection (column-major) that the recorder, which leaves
     // gluPerspective out, would otherwise keep at the identity.
-    void drawThrough(int showMs, const std::vector<float>& projection)
+    void drawThrough(int showMs, const std::vector<float>& projection, WormholeScene* drawn = nullptr)
     {
         glrec::reset();
         glrec::setClock(static_cast<std::uint32_t>(showMs));
         glrec::state().stacks[GL_PROJECTION] = {projection};
-        scene.draw(tempo);
+        (drawn ? *drawn : scene).draw(tempo);
     }
     // A cube 200 units wide about the camera: every teddy in view.
-    void drawAt(int showMs) { drawThrough(showMs, {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}); }
+    void drawAt(int showMs, WormholeScene* drawn = nullptr) { drawThrough(showMs, {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}, drawn); }
     const glrec::Primitive& ringPart(int ring, int part) const
     {
         return glrec::primitives().at(TEDDIES + ring * PRIMITIVES_PER_RING + part);
@@ -108,10 +108,7 @@ TEST_F(WormholeSceneTest, GentleRingsGlowWithAFifthOfTheBeatPulseOnTheSameRings)
 {
     WormholeScene gentle(true);
     gentle.setup();
-    glrec::reset();
-    glrec::setClock(84000);
-    glrec::state().stacks[GL_PROJECTION] = {{0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}};
-    gentle.draw(tempo);
+    drawAt(84000, &gentle);
     ASSERT_EQ(glrec::primitives().size(), TEDDIES + 50 * PRIMITIVES_PER_RING);
     expectColour(0, 0, 0, {0.5, 0.15, 0.05, 0.0});
     expectColour(49, 0, 0.2 * PEAK_AT_098, {0.5, 0.15, 0.05, 0.98});

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <deque>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -33,6 +34,7 @@ struct SimulatedDevice : MusicOutput {
     // The last buffers taken: system ms each was taken, and the music ms at its start (< 0: silence).
     std::deque<std::pair<double, double>> taken;
     double stallFrom = NEVER, stallUntil = NEVER;  // takes nothing in between
+    double movedAt = NEVER;         // moved to another output then, losing the 300 ms the old one held
     double goneFrom = NEVER;        // the server goes away then...
     double backFrom = NEVER;        // ...and accepts connections again from then
     bool open = true;
@@ -43,6 +45,10 @@ struct SimulatedDevice : MusicOutput {
     void runUntil(double until)
     {
         now = until;
+        if (now >= movedAt) {
+            nextCall -= 300.0;  // the new output asks for that much more at once
+            movedAt = NEVER;
+        }
         if (now >= goneFrom && now < backFrom && open) {
             open = false;  // the device is gone: takes nothing more
             nextMusicMs = -1;
@@ -106,8 +112,9 @@ struct Show {
     int moves = 0;
 };
 
-// Plays `seconds` of show with reads every frameMs, the keeper run after each read.
-Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, double seconds, double frameMs, double checkFrom)
+// Plays `seconds` of show with reads every frameMs, the keeper run after each read, then `each`.
+Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, double seconds, double frameMs, double checkFrom,
+          const std::function<void(double now)>& each)
 {
     Show show;
     double previousRead = 0, previousNow = 0;
@@ -116,6 +123,8 @@ Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, doubl
         device.runUntil(now);
         const double value = clock.read(now);
         keeper.frame(now);
+        if (each)
+            each(now);
         if (running) {
             show.wentBack = show.wentBack || value < previousRead;
             show.worstStep = std::max(show.worstStep, std::fabs((value - previousRead) - (now - previousNow)));
@@ -135,47 +144,49 @@ Show play(SimulatedDevice& device, MusicClock& clock, MusicKeeper& keeper, doubl
     return show;
 }
 
+// A started clock, a device taking buffers for it and a keeper watching both, telling log.
+struct Kept {
+    Kept() { clock.start(0.0); }
+    Show play(double seconds, double frameMs, double checkFrom, const std::function<void(double now)>& each = {})
+    {
+        return ::play(device, clock, keeper, seconds, frameMs, checkFrom, each);
+    }
+
+    MusicClock clock{RATE, LATENCY_MS};
+    SimulatedDevice device{clock};
+    std::ostringstream log;
+    MusicKeeper keeper{device, clock, log};
+};
+
 }  // namespace
 
 TEST(MusicKeeper, AfterAStallTheMusicIsBackInStepWithinTwoSecondsWithoutAStepInThePicture)
 {
     for (double stallSeconds : {0.3, 0.5, 3.0, 10.0}) {
         for (double frameMs : {16.7, 100.0}) {
-            MusicClock clock(RATE, LATENCY_MS);
-            clock.start(0.0);
-            SimulatedDevice device(clock);
-            std::ostringstream log;
-            MusicKeeper keeper(device, clock, log);
+            Kept kept;
             const double resume = 18000.0 + stallSeconds * 1000.0;
-            device.stallFrom = 18000.0;
-            device.stallUntil = resume;
-            const Show show = play(device, clock, keeper, 40.0, frameMs, resume);
+            kept.device.stallFrom = 18000.0;
+            kept.device.stallUntil = resume;
+            const Show show = kept.play(40.0, frameMs, resume);
             EXPECT_LE(show.backInStepAt, resume + 2000.0) << stallSeconds << " s stall, frames of " << frameMs << " ms";
             EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9) << stallSeconds << " s, " << frameMs << " ms";
             EXPECT_FALSE(show.wentBack);
             EXPECT_EQ(show.moves, 1) << stallSeconds << " s, " << frameMs << " ms";
-            EXPECT_TRUE(log.str().empty());  // a stall is not a lost device
+            EXPECT_TRUE(kept.log.str().empty());  // a stall is not a lost device
         }
     }
 }
 
 TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemClock)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
-    const Show steady = play(device, clock, keeper, 60.0, 16.7, 2000.0);
+    const Show steady = Kept().play(60.0, 16.7, 2000.0);
     EXPECT_EQ(steady.moves, 0);
     EXPECT_LT(steady.backInStepAt, 2000.0 + 16.7);
 
-    MusicClock stalled(RATE, LATENCY_MS);
-    stalled.start(0.0);
-    SimulatedDevice never(stalled);
-    never.stallFrom = 30000.0;  // and never back
-    MusicKeeper keeperOfNever(never, stalled, log);
-    const Show show = play(never, stalled, keeperOfNever, 490.0, 40.0, NEVER);
+    Kept never;
+    never.device.stallFrom = 30000.0;  // and never back
+    const Show show = never.play(490.0, 40.0, NEVER);
     // Ran to the end, not frozen at 30 s: the last read, less the first call and the latency.
     EXPECT_NEAR(show.lastRead, 490000.0 - 40.0 - 100.0 - LATENCY_MS, 20.0);
     EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9);
@@ -184,39 +195,27 @@ TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemC
 
 TEST(MusicKeeper, ALostDeviceIsToldOnceRetriedOnceASecondAndItsMusicComesBackInStep)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
+    Kept kept;
+    auto& [clock, device, log, keeper] = kept;
     device.goneFrom = 20000.0;
     device.backFrom = 26000.0;
-    double backInStep = NEVER, previousRead = 0, lastNow = 0;
+    double lastNow = 0;
     bool silentWhileGone = true;
-    for (double now = 0; now < 40000.0; now += 16.7) {
+    const Show show = kept.play(40.0, 16.7, 26000.0, [&](double now) {
         lastNow = now;
-        device.runUntil(now);
-        const double value = clock.read(now);
-        keeper.frame(now);
-        if (now > 1000.0) {
-            ASSERT_GE(value, previousRead);
-            ASSERT_LE(std::fabs(value - previousRead - 16.7), MusicClock::MAX_STEP_MS + 1e-9) << "at " << now;
-        }
         if (now > 20500.0 && now < 26000.0)
             silentWhileGone = silentWhileGone && keeper.silent();
-        const double heard = device.heard(now);
-        if (now > 26000.0 && heard >= 0 && std::fabs(value - heard) <= 15.0 && backInStep == NEVER)
-            backInStep = now;
-        previousRead = value;
-    }
+    });
+    EXPECT_LE(show.worstStep, MusicClock::MAX_STEP_MS + 1e-9);
+    EXPECT_FALSE(show.wentBack);
     EXPECT_TRUE(silentWhileGone);
     EXPECT_FALSE(keeper.silent());
     // About one attempt a second while the server is down, not one a frame.
     EXPECT_GE(device.attempts, 5);
     EXPECT_LE(device.attempts, 8);
     // Back within two seconds of the new device's first call (1.5 s after it opened).
-    EXPECT_LT(backInStep, 27000.0 + 1500.0 + 2000.0);
-    EXPECT_NEAR(previousRead, lastNow - 100.0 - LATENCY_MS, 20.0);  // the show kept its time meanwhile
+    EXPECT_LT(show.backInStepAt, 27000.0 + 1500.0 + 2000.0);
+    EXPECT_NEAR(show.lastRead, lastNow - 100.0 - LATENCY_MS, 20.0);  // the show kept its time meanwhile
     const std::string told = log.str();
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), 2) << told;  // gone once, back once
     EXPECT_NE(told.find("went away"), std::string::npos);
@@ -224,34 +223,11 @@ TEST(MusicKeeper, ALostDeviceIsToldOnceRetriedOnceASecondAndItsMusicComesBackInS
 
 TEST(MusicKeeper, AStreamMovedToAnotherOutputThatLosesItsPlaceIsMovedBackInStep)
 {
-    MusicClock clock(RATE, LATENCY_MS);
-    clock.start(0.0);
-    SimulatedDevice device(clock);
-    std::ostringstream log;
-    MusicKeeper keeper(device, clock, log);
-    // Moved at 30 s: the 300 ms the old output still held are lost, and the new one asks for that
-    // much more at once.
-    double now = 0;
-    for (; now < 30000.0; now += 16.7) {
-        device.runUntil(now);
-        clock.read(now);
-        keeper.frame(now);
-    }
-    device.nextCall -= 300.0;
-    double backInStep = NEVER;
-    for (; now < 40000.0; now += 16.7) {
-        device.runUntil(now);
-        const double value = clock.read(now);
-        keeper.frame(now);
-        const double heard = device.heard(now);
-        const bool inStep = heard >= 0 && std::fabs(value - heard) <= 15.0;
-        if (!inStep)
-            backInStep = NEVER;
-        else if (backInStep == NEVER)
-            backInStep = now;
-    }
-    EXPECT_LT(backInStep, 32000.0);
-    EXPECT_EQ(keeper.resyncs(), 1);
+    Kept kept;
+    kept.device.movedAt = 30000.0;
+    const Show show = kept.play(40.0, 16.7, 30000.0);
+    EXPECT_LT(show.backInStepAt, 32000.0);
+    EXPECT_EQ(show.moves, 1);
 }
 
 TEST(MusicClock, RestartedCarriesOnWithoutWaitingAndFollowsTheNewPlace)
