@@ -90,10 +90,14 @@ fi
 
 wine wineboot -i >/dev/null 2>&1
 
-# The cross-built unit tests, one Wine process per test program.
+# The cross-built unit tests, one Wine process per test program, beside the zip's libraries (the
+# sound's tests import SDL and SDL_mixer).
+mkdir -p "$SCRATCH/unit"
+cp "$release"/*.dll "$SCRATCH/unit/"
 for exe in "$out"/cmake/*-tests.exe; do
   name=$(basename "$exe")
-  if result=$(timeout 300 wine "$exe" 2>&1) && echo "$result" | grep -q '^\[  PASSED  \]'; then
+  cp "$exe" "$SCRATCH/unit/"
+  if result=$(cd "$SCRATCH/unit" && timeout 300 wine "./$name" 2>&1) && echo "$result" | grep -q '^\[  PASSED  \]'; then
     pass "$name under Wine: $(echo "$result" | grep '^\[  PASSED  \]' | tr -s ' ')"
   else
     fail "$name under Wine: $(echo "$result" | grep -E 'FAILED|error' | head -5 | tr '\n' ' ')"
