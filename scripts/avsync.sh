@@ -106,6 +106,10 @@ if [ "$calibrate" -eq 1 ]; then
   program=("$harness/bearings-avsync-calibrate" "$seconds")
 else
   program=("${program_file:-./bearings}")
+  # The gentle show: the same clock and cuts, without the photosensitivity warning, whose page
+  # before the loading screen would stand in the opening cut's picture from before (builds from
+  # before the warning have no such option).
+  (cd "$show" && "${program[0]}" --help 2>&1 | grep -q -- --gentle) && program+=(--gentle)
 fi
 (cd "$show" && AVSYNC_FRAMES="$work/frames.txt" LD_PRELOAD="$harness/libbearings-avsync-swapstamp.so" \
   exec "${program[@]}") >"$work/program.log" 2>&1 &

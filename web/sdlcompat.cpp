@@ -132,7 +132,7 @@ int webVolumeChunk(Mix_Chunk*, int)
     return MIX_MAX_VOLUME;
 }
 
-SDL_audiostatus webGetAudioStatus(void)
+int webGetAudioStatus(void)
 {
     return SDL_AUDIO_PLAYING;  // the page follows the music through Web Audio, never a lost device
 }

@@ -27,7 +27,7 @@ SDL_Surface* webSetVideoMode(int width, int height, int bpp, Uint32 flags);  // 
 void webSwapBuffers(void);                       // presents, then waits for the next animation frame
 int webToggleFullScreen(SDL_Surface* screen);    // the page's player, letterboxed, fills the screen
 int webVolumeChunk(Mix_Chunk* chunk, int volume);  // chunks play at full volume, the only one set
-SDL_audiostatus webGetAudioStatus(void);            // the page's sound is Web Audio's: always playing here
+int webGetAudioStatus(void);                        // the page's sound is Web Audio's: always playing here
 
 #ifdef __cplusplus
 }
