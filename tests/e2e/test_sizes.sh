@@ -105,16 +105,22 @@ for good in "--native" "--window 800x600"; do
     fail "bearings $good with no display: status $STATUS, '$OUT'"
 done
 
+# Starts the show in a 640x480 window with the given options; sets show (its PID) and window (its X
+# id, once mapped).
+start_window() {
+  (cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec ./bearings --window 640x480 "$@" >/dev/null 2>&1) &
+  show=$!
+  window=
+  for _ in $(seq 1 100); do
+    window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ && /640x480/ {print $1; exit}')
+    [ -n "$window" ] && break
+    sleep 0.3
+  done
+}
+
 # A window resized while the show plays: the picture is drawn again at the new size, between bars.
 start_display
-(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec ./bearings --window 640x480 >/dev/null 2>&1) &
-show=$!
-window=
-for _ in $(seq 1 100); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ && /640x480/ {print $1; exit}')
-  [ -n "$window" ] && break
-  sleep 0.3
-done
+start_window
 sleep 12  # past the loading screen, into the show
 xdotool windowsize "$window" 800 450 2>/dev/null
 sleep 4
@@ -137,14 +143,8 @@ fi
 # grabbed just before it is resized and two seconds after: with the points left at one pixel, as
 # before, the galaxy loses about a sixth of its level (55.5, then 45.9 in one run; 53.7, then 51.8
 # with them kept).
-(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec ./bearings --window 640x480 >/dev/null 2>&1) &
-show=$!
-window=
-for _ in $(seq 1 100); do
-  window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ && /640x480/ {print $1; exit}')
-  [ -n "$window" ] && break
-  sleep 0.3
-done
+# Gentle: no warning page before the music, so that the show's time at the grab is what it was.
+start_window --gentle
 grab() {  # SIZE FILE: the window's picture, SIZE pixels from its top left corner
   local left top
   read -r left top < <(xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {print x, $NF}')
