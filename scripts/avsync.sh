@@ -11,7 +11,8 @@
 #   --stall AT,S  at AT s after the music started, suspend the sink for S s (a device that stalls)
 #   --restart AT  at AT s, kill the sound server and start it again (a lost device that comes back)
 #   --move AT     at AT s, move the program's stream to a second null sink (headphones plugged in)
-#   --max-back S  with a fault: exit 1 unless every cut from S s after it ended is within a frame + 15 ms
+#   --max-back S  with a fault: exit 1 unless every cut from S s after it ended is within a frame + 15 ms;
+#                 the cuts before that are then left out of the other bounds
 #   --calibrate   measure the calibration source instead: a flash and a click issued together
 #   --jump AT     press Right AT seconds after the music starts (within 14-76 s) and measure the cuts
 #                 from the entry it leads to: its first frame against the music started there, then on
