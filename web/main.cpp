@@ -26,9 +26,10 @@ const Demo* liveDemo = nullptr;  // the show playing to the viewer, for the page
 
 }  // namespace
 
-// What the page asked for: a frame time (ms) or -1 for the show, and the frame rate (frames per
-// second) of the virtual clock.
-EM_JS(int, requestedFrameMs, (), { return Module.request ? Module.request.atMs : -1; });
+// What the page asked for: frame times (ms, ascending; none for the show), and the frame rate
+// (frames per second) of the virtual clock.
+EM_JS(int, requestedFrameCount, (), { return Module.request ? Module.request.atMs.length : 0; });
+EM_JS(int, requestedFrameMs, (int i), { return Module.request.atMs[i]; });
 EM_JS(int, requestedFps, (), { return Module.request ? Module.request.fps : 60; });
 // The canvas size the page wants the show drawn at (the window's size in device pixels), or 0 for
 // the show's own 1024x768 (frame mode, whose frames are compared with the native tool's).
@@ -64,15 +65,19 @@ extern "C" EMSCRIPTEN_KEEPALIVE int bearingsShowMs()
 namespace {
 
 // Plays every frame from 0 on the virtual clock, as the native capture tool does: frame n shows
-// floor(n * 1000 / fps) ms, and the frame at atMs is the one on screen then. Frames before it only
-// run, without their pixels, so it is the frame a full play shows; it is handed to the page.
-void playToFrame(Demo& demo, int atMs, int fps)
+// floor(n * 1000 / fps) ms, and the frame at a requested time is the one on screen then. The others
+// only run, without their pixels, so each requested frame is the one a full play shows; each is
+// handed to the page. One play reaches them all.
+void playToFrames(Demo& demo, std::vector<int> atMs, int fps)
 {
     const int showEnd = demo.timeline.back().start;
-    atMs = std::min(atMs, showEnd - 1);
     const FrameGrid grid{fps};
-    const long lastFrame = grid.lastAtOrBefore(atMs);
-    const int frameMs = grid.timeOf(lastFrame);
+    std::vector<long> wanted;
+    for (int at : atMs)
+        wanted.push_back(grid.lastAtOrBefore(std::min(at, showEnd - 1)));
+    std::sort(wanted.begin(), wanted.end());
+    wanted.erase(std::unique(wanted.begin(), wanted.end()), wanted.end());
+    const long lastFrame = wanted.back();
 
     Tempo::setTickSource(heldTicks);
     holdTicks(0);
@@ -84,14 +89,14 @@ void playToFrame(Demo& demo, int atMs, int fps)
         if (!demo.advanceTimeline())
             break;
         demo.handleEvents();
-        if (frame < lastFrame) {
+        if (!std::binary_search(wanted.begin(), wanted.end(), frame)) {
             drawSkippedFrame(demo);
             continue;
         }
         demo.drawFrame();
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
         glReadPixels(0, 0, DESIGN_WIDTH, DESIGN_HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-        reportFrame(rgba.data(), DESIGN_WIDTH, DESIGN_HEIGHT, frameMs);
+        reportFrame(rgba.data(), DESIGN_WIDTH, DESIGN_HEIGHT, grid.timeOf(frame));
         SDL_GL_SwapBuffers();
         reportFrameTime(demo.currentEntry(), emscripten_get_now() - began);
     }
@@ -102,16 +107,18 @@ void playToFrame(Demo& demo, int atMs, int fps)
 int main(int, char**)
 {
     SDL_Init(SDL_INIT_NOPARACHUTE);
-    const int atMs = requestedFrameMs();
-    if (atMs < 0)
+    std::vector<int> atMs;
+    for (int i = 0; i < requestedFrameCount(); ++i)
+        atMs.push_back(requestedFrameMs(i));
+    if (atMs.empty())
         waitForStartClick();
     try {
         DisplayRequest display;
         if (requestedOutputWidth() > 0)
             display = DisplayRequest{requestedOutputWidth(), requestedOutputHeight(), false, true};
         Demo* demo = new Demo(display, requestedGentle() != 0);
-        if (atMs >= 0) {
-            playToFrame(*demo, atMs, std::max(1, requestedFps()));
+        if (!atMs.empty()) {
+            playToFrames(*demo, atMs, std::max(1, requestedFps()));
         } else {
             demo->heardClock = musicHeardMs;
             liveDemo = demo;

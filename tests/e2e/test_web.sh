@@ -2,6 +2,7 @@
 # test_web.sh -- the browser build in headless Chromium: frames match the native capture tool's,
 # and a click starts the show with its music. Skipped when emscripten, Chromium or npm is missing.
 source "$(dirname "$0")/lib.sh"
+measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 for tool in emcc chromium node npm; do
@@ -29,18 +30,23 @@ fi
 
 # A card, the wormhole (polygons, wide lines, smooth points, the teddy), the planet (the lit,
 # textured sphere) and the cloud figure (sprites drawn from arrays), each the frame a full play
-# shows, reached in both programs by running the frames before it without their pixels: the card
-# at 10 fps, the scenes at 2 (the page plays every frame from 0, so each costs its time times the rate).
-limit=2
-for request in "10 14500" "2 86000" "2 118000" "2 174000"; do
-  read -r fps at <<<"$request"
-  (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps "$fps" --at "$at" --out "$SCRATCH/native-$fps" >/dev/null 2>&1)
-  if result=$(cd "$root/tests/web" && timeout 300 node frames.mjs "$web_dir" "$SCRATCH/native-$fps" "$fps" "$limit" "$at" 2>&1); then
-    pass "$result (at $fps fps)"
-  else
-    fail "frame $at ms at $fps fps: $result"
-  fi
-done
+# shows: one play in each program at 2 fps that runs the frames between without their pixels.
+times="14500 86000 118000 174000"
+(cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
+if result=$(cd "$root/tests/web" && timeout 600 node frames.mjs "$web_dir" "$SCRATCH/page" 2 $times 2>&1); then
+  echo "page: $result"
+  for at in $times; do
+    name=$(printf 'frame-%06d.png' "$at")
+    difference=$("$measure" mean-diff "$SCRATCH/page/$name" "$SCRATCH/native/$name")
+    if [ -n "$difference" ] && awk -v d="$difference" 'BEGIN { exit !(d <= 2) }'; then
+      pass "the page's frame at $at ms is within $difference levels of the capture tool's"
+    else
+      fail "the page's frame at $at ms: mean difference '${difference}' levels (limit 2)"
+    fi
+  done
+else
+  fail "the page's frames: $result"
+fi
 
 if result=$(cd "$root/tests/web" && timeout 300 node play.mjs "$web_dir" 2>&1); then
   pass "click to play: $(echo "$result" | grep -c '^ok') checks"
