@@ -188,7 +188,7 @@ def load_fault(run):
     return fields[0], float(fields[1]), float(fields[2])
 
 
-def main():
+def parse_args():
     parser = argparse.ArgumentParser()
     parser.add_argument("run")
     parser.add_argument("music")
@@ -198,72 +198,67 @@ def main():
     parser.add_argument("--max-mean", type=float)
     parser.add_argument("--max-cut", type=float)
     parser.add_argument("--max-back", type=float, help="s after the fault ended from which every cut is in step")
-    args = parser.parse_args()
+    return parser.parse_args()
 
-    frame_times, signatures = load_frames(args.run)
-    cuts = [int(c) for c in args.cuts.split(",")]
-    fault = load_fault(args.run)
-    rows, missing = [], []
-    if args.clicks:
-        recording, to_time, sink_rate = load_recording(args.run)
-        for heard in click_heard(recording, to_time):
-            shown, interval = seen_by_change(frame_times, signatures, heard, 0.3)
-            if shown is not None:
-                rows.append(("click", heard, shown, interval))
-    else:
-        music = np.fromfile(args.music, dtype=np.int16).astype(np.float32)
-        runs, recorded_until = [], 0.0
-        for name in recording_names(args.run):
-            recording, to_time, rate = load_recording(args.run, name)
-            if name == "rec":
-                sink_rate = rate
-            runs += music_runs(recording, to_time, music)
-            recorded_until = max(recorded_until, float(to_time(len(recording) - 1)))
-        if not runs:
-            sys.exit("analyse: the music was not found in the recording")
-        runs.sort(key=lambda run: run["points"][0][1])
-        # The music opens quietly and its first piece is found a little way in: the stretch that
-        # starts earliest in the music reaches back to its start. (Not the first heard: the opening's
-        # bars repeat, and a lone piece of them can be found a few seconds on in the music.)
-        min(runs, key=lambda run: run["first"])["reach_back"] = 0
-        if args.resumed_at:
-            # Likewise the stretch that the jump started, found a little after its first note.
-            resumed = args.resumed_at * RATE // 1000
-            for run in runs:
-                if resumed <= run["first"] < resumed + RATE:
-                    run["reach_back"] = resumed
-                    break
-        for cut in cuts:
-            frame = cut / 1000.0 * RATE
-            best, heard_any = None, False
-            for heard in [heard_in(run, frame) for run in runs] + [heard_between(runs, frame)]:
-                if heard is None:
-                    continue
-                heard_any = True
-                shown, interval = seen_by_neighbours(frame_times, signatures, heard)
-                if shown is not None and (best is None or abs(heard - shown) < abs(best[1] - best[2])):
-                    best = (f"{cut / 1000:.0f} s", heard, shown, interval)
-            if best is not None:
-                rows.append(best)
-                continue
-            # When it would have been heard on the time line the music kept before the fault (or
-            # before the cut, without one).
-            before = [run for run in runs if run["first"] <= frame and
-                      (not fault or run["points"][0][1] < fault[1])] or runs[:1]
-            last_frame, last_heard = before[-1]["points"][-1]
-            expected = last_heard + (frame - last_frame) / RATE
-            if expected > recorded_until - 1.0:
-                continue  # past the end of the run
-            if fault and fault[1] - 0.5 <= expected <= fault[2] + 1.0:
-                print(f"{cut / 1000:>6.0f} s: within the fault, neither heard nor to be")
-            else:
-                print(f"{cut / 1000:>6.0f} s: NOT FOUND (heard {'but not seen' if heard_any else 'never'})")
-                missing.append(cut)
-        longest = max(runs, key=lambda run: run["last"] - run["first"])
-        points = np.array(longest["points"])
-        slope = np.polyfit(points[:, 0] / RATE, points[:, 1], 1)[0] if len(points) > 2 else 1.0
-        length = (longest["last"] - longest["first"]) / RATE
 
+def load_runs(run_dir, music, resumed_at):
+    """The stretches of music heard in all of a run's recordings, in the order heard; the end of
+    the recording (s) and the first sink's rate."""
+    runs, recorded_until, sink_rate = [], 0.0, RATE
+    for name in recording_names(run_dir):
+        recording, to_time, rate = load_recording(run_dir, name)
+        if name == "rec":
+            sink_rate = rate
+        runs += music_runs(recording, to_time, music)
+        recorded_until = max(recorded_until, float(to_time(len(recording) - 1)))
+    if not runs:
+        sys.exit("analyse: the music was not found in the recording")
+    runs.sort(key=lambda run: run["points"][0][1])
+    # The music opens quietly and its first piece is found a little way in: the stretch that
+    # starts earliest in the music reaches back to its start. (Not the first heard: the opening's
+    # bars repeat, and a lone piece of them can be found a few seconds on in the music.)
+    min(runs, key=lambda run: run["first"])["reach_back"] = 0
+    if resumed_at:
+        # Likewise the stretch that the jump started, found a little after its first note.
+        resumed = resumed_at * RATE // 1000
+        for run in runs:
+            if resumed <= run["first"] < resumed + RATE:
+                run["reach_back"] = resumed
+                break
+    return runs, recorded_until, sink_rate
+
+
+def find_cut(cut, runs, frame_times, signatures, fault, recorded_until):
+    """(row, why): the cut's row (name, heard s, seen s, frame interval s), or None and why not:
+    "past" the end of the run, "fault" (it fell within the fault) or "missing"."""
+    frame = cut / 1000.0 * RATE
+    best, heard_any = None, False
+    for heard in [heard_in(run, frame) for run in runs] + [heard_between(runs, frame)]:
+        if heard is None:
+            continue
+        heard_any = True
+        shown, interval = seen_by_neighbours(frame_times, signatures, heard)
+        if shown is not None and (best is None or abs(heard - shown) < abs(best[1] - best[2])):
+            best = (f"{cut / 1000:.0f} s", heard, shown, interval)
+    if best is not None:
+        return best, None
+    # When it would have been heard on the time line the music kept before the fault (or before
+    # the cut, without one).
+    before = [run for run in runs if run["first"] <= frame and
+              (not fault or run["points"][0][1] < fault[1])] or runs[:1]
+    last_frame, last_heard = before[-1]["points"][-1]
+    expected = last_heard + (frame - last_frame) / RATE
+    if expected > recorded_until - 1.0:
+        return None, "past"
+    if fault and fault[1] - 0.5 <= expected <= fault[2] + 1.0:
+        print(f"{cut / 1000:>6.0f} s: within the fault, neither heard nor to be")
+        return None, "fault"
+    print(f"{cut / 1000:>6.0f} s: NOT FOUND (heard {'but not seen' if heard_any else 'never'})")
+    return None, "missing"
+
+
+def print_table(rows, fault):
+    """Prints a row per cut and their summary; returns the offsets (ms)."""
     print(f"{'cut':>8} {'heard s':>12} {'seen s':>12} {'offset ms':>10} {'frame ms':>9}" +
           (f" {'after fault s':>14}" if fault else ""))
     offsets = []
@@ -277,38 +272,33 @@ def main():
     offsets = np.array(offsets)
     print(f"cuts {len(offsets)}: mean {offsets.mean():+.1f} ms, sd {offsets.std():.1f} ms, "
           f"range {offsets.min():+.1f} .. {offsets.max():+.1f} ms")
-    if not args.clicks and len(offsets) > 2 and not fault:
-        times = np.array([heard for _, heard, _, _ in rows])
-        trend = np.polyfit(times - times[0], offsets, 1)[0] * (times[-1] - times[0])
-        print(f"offsets drift by {trend:+.1f} ms over {times[-1] - times[0]:.0f} s (line through the cuts)")
-    if not args.clicks:
-        print(f"music against the system clock: {(slope - 1) * 1e6:+.0f} ppm over {length:.0f} s "
-              f"({(slope - 1) * length * 1000:+.1f} ms); sink clock {(sink_rate / RATE - 1) * 1e6:+.0f} ppm")
-    ok = not missing
-    if missing:
-        print(f"FAIL: {len(missing)} cut(s) not found")
-    back = None
-    if fault:
-        kind, began, ended = fault
-        print(f"fault: {kind} from {began:.3f} to {ended:.3f} s ({ended - began:.2f} s)")
-        # The stretches of music heard from the fault on: where the sound came back and any skips.
-        for run in runs:
-            heard = run["points"][0][1] - run["points"][0][0] / RATE + run["first"] / RATE
-            if heard > began:
-                print(f"  music from {run['first'] / RATE:7.2f} s heard {heard - ended:+7.2f} s after the fault ended, "
-                      f"on for {(run['last'] - run['first'] + PIECE) / RATE:.1f} s")
-        # Back in step: from the first cut after the fault from which on every cut is within its
-        # frame interval + 15 ms.
-        after = [(heard, abs(offset) <= interval * 1000 + 15.0)
-                 for (_, heard, _, interval), offset in zip(rows, offsets) if heard > began]
-        for i, (heard, _) in enumerate(after):
-            if all(good for _, good in after[i:]):
-                back = heard - ended
-                break
-        if back is None:
-            print("not back within a frame + 15 ms at any cut after the fault")
-        else:
-            print(f"back within a frame + 15 ms by the cut {back:.2f} s after the fault ended")
+    return offsets
+
+
+def report_fault(fault, runs, rows, offsets):
+    """Prints the fault and where the music came back; returns how long after the fault ended (s)
+    the picture was back in step: from the first cut after it from which on every cut is within its
+    frame interval + 15 ms. None when never."""
+    kind, began, ended = fault
+    print(f"fault: {kind} from {began:.3f} to {ended:.3f} s ({ended - began:.2f} s)")
+    for run in runs:
+        heard = run["points"][0][1] - run["points"][0][0] / RATE + run["first"] / RATE
+        if heard > began:
+            print(f"  music from {run['first'] / RATE:7.2f} s heard {heard - ended:+7.2f} s after the fault ended, "
+                  f"on for {(run['last'] - run['first'] + PIECE) / RATE:.1f} s")
+    after = [(heard, abs(offset) <= interval * 1000 + 15.0)
+             for (_, heard, _, interval), offset in zip(rows, offsets) if heard > began]
+    for i, (heard, _) in enumerate(after):
+        if all(good for _, good in after[i:]):
+            print(f"back within a frame + 15 ms by the cut {heard - ended:.2f} s after the fault ended")
+            return heard - ended
+    print("not back within a frame + 15 ms at any cut after the fault")
+    return None
+
+
+def within_bounds(args, rows, offsets, fault, back):
+    """Whether the offsets meet the bounds asked for; prints each that they do not."""
+    ok = True
     # With a bound on getting back, the cuts from the fault until then are judged by it alone: just
     # after a stall the picture is ahead until the music has caught up.
     judged = offsets
@@ -326,6 +316,46 @@ def main():
     if args.max_back is not None and fault and (back is None or back > args.max_back):
         print(f"FAIL: not back in step by {args.max_back} s after the fault")
         ok = False
+    return ok
+
+
+def main():
+    args = parse_args()
+    frame_times, signatures = load_frames(args.run)
+    fault = load_fault(args.run)
+    rows, missing = [], []
+    if args.clicks:
+        recording, to_time, sink_rate = load_recording(args.run)
+        for heard in click_heard(recording, to_time):
+            shown, interval = seen_by_change(frame_times, signatures, heard, 0.3)
+            if shown is not None:
+                rows.append(("click", heard, shown, interval))
+    else:
+        music = np.fromfile(args.music, dtype=np.int16).astype(np.float32)
+        runs, recorded_until, sink_rate = load_runs(args.run, music, args.resumed_at)
+        for cut in (int(c) for c in args.cuts.split(",")):
+            row, why = find_cut(cut, runs, frame_times, signatures, fault, recorded_until)
+            if row:
+                rows.append(row)
+            elif why == "missing":
+                missing.append(cut)
+
+    offsets = print_table(rows, fault)
+    if not args.clicks:
+        if len(offsets) > 2 and not fault:
+            times = np.array([heard for _, heard, _, _ in rows])
+            trend = np.polyfit(times - times[0], offsets, 1)[0] * (times[-1] - times[0])
+            print(f"offsets drift by {trend:+.1f} ms over {times[-1] - times[0]:.0f} s (line through the cuts)")
+        longest = max(runs, key=lambda run: run["last"] - run["first"])
+        points = np.array(longest["points"])
+        slope = np.polyfit(points[:, 0] / RATE, points[:, 1], 1)[0] if len(points) > 2 else 1.0
+        length = (longest["last"] - longest["first"]) / RATE
+        print(f"music against the system clock: {(slope - 1) * 1e6:+.0f} ppm over {length:.0f} s "
+              f"({(slope - 1) * length * 1000:+.1f} ms); sink clock {(sink_rate / RATE - 1) * 1e6:+.0f} ppm")
+    if missing:
+        print(f"FAIL: {len(missing)} cut(s) not found")
+    back = report_fault(fault, runs, rows, offsets) if fault and not args.clicks else None
+    ok = within_bounds(args, rows, offsets, fault, back) and not missing
     sys.exit(0 if ok else 1)
 
 
