@@ -104,6 +104,10 @@ public:
     // position (the browser): ms of music heard, negative while nothing plays. Null: the audio
     // device's reports, through musicClock.
     double (*heardClock)();
+    // Where that platform also plays the music (the browser): stops it, and plays it from a show time
+    // (ms) on, after which heardClock reads the show time heard from there. Null: the mixer's own.
+    void (*stopHeardMusic)() = nullptr;
+    void (*playHeardMusicFrom)(double showMs) = nullptr;
     std::unique_ptr<MusicClock> musicClock;  // the heard music, built by startClockAndMusic(true)
     // The music kept with the show through stalls and a lost device; null without a device to follow.
     std::unique_ptr<MusicOutput> musicOutput;

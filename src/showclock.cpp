@@ -123,6 +123,11 @@ void Demo::startClockAndMusic(bool playMusic)
 
 void Demo::playMusicFrom(double showMs)
 {
+    if (playHeardMusicFrom) {
+        playHeardMusicFrom(showMs);
+        playhead.playFrom(showMs);
+        return;
+    }
     // A chunk that views the decoded music from the frame at showMs on: nothing is copied, and the
     // clock counts that chunk's frames, so the heard position is showMs plus what it reads.
     int rate = 0, channels = 0;
@@ -147,6 +152,10 @@ void Demo::playMusicFrom(double showMs)
 
 void Demo::stopMusic()
 {
+    if (stopHeardMusic) {
+        stopHeardMusic();
+        return;
+    }
     // The report callback goes first: it feeds the clock that followMusic is about to replace.
     SDL_LockAudio();
     Mix_SetPostMix(nullptr, nullptr);

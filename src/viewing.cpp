@@ -73,8 +73,8 @@ void flatQuad(float x0, float y0, float x1, float y1)
 
 void Demo::obeyViewer(FrameLead& lead, double& swapMs)
 {
-    // The page keeps the music itself and cannot yet be sent elsewhere in it.
-    if (requestCount == 0 || heardClock || !running) {
+    // A platform that hears its music itself but cannot send it elsewhere keeps the show playing on.
+    if (requestCount == 0 || (heardClock && !playHeardMusicFrom) || !running) {
         requestCount = 0;
         return;
     }

@@ -345,6 +345,25 @@ void compatDisable(GLenum capability)
     setCapability(capability, false);
 }
 
+GLboolean compatIsEnabled(GLenum capability)
+{
+    if (capability == GL_TEXTURE_2D)
+        return state.texturing;
+    if (capability == GL_POINT_SMOOTH)
+        return state.smoothPoints;
+    return glIsEnabled(capability);
+}
+
+void compatGetIntegerv(GLenum name, GLint* values)
+{
+    // Colour and alpha share their factors here: glBlendFunc is the only blend call the show makes.
+    if (name == GL_BLEND_SRC)
+        name = GL_BLEND_SRC_RGB;
+    else if (name == GL_BLEND_DST)
+        name = GL_BLEND_DST_RGB;
+    glGetIntegerv(name, values);
+}
+
 void compatLineWidth(GLfloat width)
 {
     state.lineWidth = width;

@@ -29,6 +29,10 @@ void compatDisable(GLenum capability);
 void compatLineWidth(GLfloat width);
 void compatPointSize(GLfloat size);
 void compatHint(GLenum target, GLenum mode);
+// State read back: the texturing switch the emulation does not report, and the blend factors that
+// WebGL names only per colour and alpha.
+GLboolean compatIsEnabled(GLenum capability);
+void compatGetIntegerv(GLenum name, GLint* values);
 
 // Client arrays: recorded, with which of them are on, and drawn as a recorded batch, so that smooth
 // points from arrays get the same treatment and a draw without a colour array takes the current
@@ -69,6 +73,8 @@ void compatSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stac
 #define glLineWidth compatLineWidth
 #define glPointSize compatPointSize
 #define glHint compatHint
+#define glIsEnabled compatIsEnabled
+#define glGetIntegerv compatGetIntegerv
 #define glVertexPointer compatVertexPointer
 #define glColorPointer compatColorPointer
 #define glTexCoordPointer compatTexCoordPointer

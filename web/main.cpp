@@ -44,8 +44,12 @@ EM_ASYNC_JS(void, waitForStartClick, (), {
     await new Promise(function(resolve) { Module.whenStarted(resolve); });
 });
 
-// The music's position as heard, in ms, from the page: negative until the track plays.
+// The music's position as heard, in ms, from the page: 0 until the track plays.
 EM_JS(double, musicHeardMs, (), { return Module.musicPosition(); });
+// The viewer's keys move the music: the page stops it, or plays it from a show time (ms) on, through
+// Web Audio; its heard position then counts from there.
+EM_JS(void, stopPageMusic, (), { Module.stopMusic(); });
+EM_JS(void, playPageMusicFrom, (double showMs), { Module.playMusicFrom(showMs); });
 
 // Hands a finished frame (RGBA rows, bottom row first, as GL reads them) and the per-entry frame
 // times (ms of wall time, flattened with counts) to the page.
@@ -60,6 +64,15 @@ EM_JS(void, reportEnd, (int status, const char* message), { Module.onEnd(status,
 extern "C" EMSCRIPTEN_KEEPALIVE int bearingsShowMs()
 {
     return liveDemo ? liveDemo->tempo->elapsed() : -1;
+}
+
+// The start (ms) of the running order's entry, or -1 past its end: the page's tests find where a
+// jump leads.
+extern "C" EMSCRIPTEN_KEEPALIVE int bearingsEntryStartMs(int entry)
+{
+    if (!liveDemo || entry < 0 || entry >= static_cast<int>(liveDemo->timeline.size()))
+        return -1;
+    return liveDemo->timeline[static_cast<std::size_t>(entry)].start;
 }
 
 namespace {
@@ -121,6 +134,8 @@ int main(int, char**)
             playToFrames(*demo, atMs, std::max(1, requestedFps()));
         } else {
             demo->heardClock = musicHeardMs;
+            demo->stopHeardMusic = stopPageMusic;
+            demo->playHeardMusicFrom = playPageMusicFrom;
             liveDemo = demo;
             demo->run();
             liveDemo = nullptr;
