@@ -97,7 +97,7 @@ TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
     EXPECT_TRUE(clock.followingDevice());
 }
 
-TEST(MusicClock, WithNoDeviceRunsOnTheSystemClockAndResumesFollowingWithoutAJump)
+TEST(MusicClock, WithNoDeviceRunsOnTheSystemClock)
 {
     // Never called back: it waits a while, then goes on with the system clock rather than freeze.
     MusicClock silent(RATE, LATENCY_MS);
@@ -113,27 +113,6 @@ TEST(MusicClock, WithNoDeviceRunsOnTheSystemClockAndResumesFollowingWithoutAJump
     plain.handed(BUFFER, 600.0);  // ignored
     EXPECT_DOUBLE_EQ(plain.read(500.0), 0.0);
     EXPECT_DOUBLE_EQ(plain.read(2500.0), 2000.0);
-
-    // A device that stalls for two seconds and comes back 300 ms behind: reads carry on, then slew.
-    MusicClock stall(RATE, LATENCY_MS);
-    stall.start(0.0);
-    double now = 0, last = stall.read(0.0), handedMs = 0;
-    const double bufferMs = BUFFER * 1000.0 / RATE;
-    for (; now < 20000.0; now += 20.0) {
-        const bool stalled = now > 5000.0 && now < 7000.0;
-        while (!stalled && handedMs <= now) {
-            stall.handed(BUFFER, handedMs + (now > 7000.0 ? 300.0 : 0.0));
-            handedMs += bufferMs;
-        }
-        if (stalled)
-            handedMs = now;
-        const double value = stall.read(now);
-        ASSERT_GE(value, last);
-        if (last > -LATENCY_MS) {
-            ASSERT_LE(std::fabs(value - last - 20.0), MusicClock::MAX_STEP_MS + 1e-9) << "at " << now;
-        }
-        last = value;
-    }
 }
 
 TEST(MusicClock, LatencyComesFromTheUserThenFromWhatTheDriverIsKnownToAdd)
