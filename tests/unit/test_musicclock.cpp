@@ -9,24 +9,9 @@
 #include <vector>
 
 #include "musicclock.h"
+#include "sounddevice.h"
 
 namespace {
-
-constexpr double RATE = 44100.0;       // nominal frames per second
-constexpr int BUFFER = 4096;            // frames per device call
-constexpr double LATENCY_MS = 62.0;
-
-// A device whose clock runs `ppm` off the system clock: it calls for buffer k when the one before
-// has drained, give or take a few ms of scheduling, and buffer k starts to be heard LATENCY_MS after
-// the moment it was due. Reads come every `frameMs` of system time, as a frame loop would make them.
-struct Device {
-    double ppm;
-    double startMs;
-    double msPerFrame() const { return 1000.0 / (RATE * (1.0 + ppm * 1e-6)); }
-    double dueMs(std::int64_t buffer) const { return startMs + 5.0 + buffer * BUFFER * msPerFrame(); }
-    // Music ms heard at system time nowMs: the music's own frames over its nominal rate.
-    double heardMs(double nowMs) const { return (nowMs - dueMs(0) - LATENCY_MS) / msPerFrame() * 1000.0 / RATE; }
-};
 
 struct Playback {
     double worstError = 0;      // ms, |read - heard| after settling
@@ -35,6 +20,8 @@ struct Playback {
     bool wentBack = false;
 };
 
+// Plays the device for `seconds`, its calls given or taken a few ms of scheduling, and reads the clock
+// every frameMs of system time as a frame loop would.
 Playback play(const Device& device, double seconds, double frameMs, double settleMs)
 {
     MusicClock clock(RATE, LATENCY_MS);

@@ -13,12 +13,10 @@
 #include <string>
 
 #include "musickeeper.h"
+#include "sounddevice.h"
 
 namespace {
 
-constexpr double RATE = 44100.0;
-constexpr int BUFFER = 4096;  // frames per device call
-constexpr double LATENCY_MS = 62.0;
 constexpr double BUFFER_MS = BUFFER * 1000.0 / RATE;
 constexpr double NEVER = 1e300;
 
