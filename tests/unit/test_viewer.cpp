@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "musicclock.h"
@@ -72,7 +73,7 @@ TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
         EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
 }
 
-TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShow)
+TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughTheWholeRunningOrder)
 {
     const std::vector<int> starts = showStarts();
     // In the forest (212 s to 300 s), before and after its board and the border.
@@ -89,18 +90,15 @@ TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShow)
     // Pausing and the keys handled elsewhere lead nowhere.
     EXPECT_EQ(actionTarget(ViewerAction::PauseResume, starts, 250000), -1);
     EXPECT_EQ(actionTarget(ViewerAction::Quit, starts, 250000), -1);
-}
 
-TEST(ViewerJumps, WalkTheWholeRunningOrderBothWays)
-{
-    const std::vector<int> starts = showStarts();
+    // The whole running order both ways: every entry's start once, never the end.
     double at = 0;
     int jumps = 0;
     for (double next; (next = actionTarget(ViewerAction::NextEntry, starts, at)) >= 0; ++jumps) {
         EXPECT_EQ(next, starts[static_cast<std::size_t>(jumps) + 1]);
         at = next;
     }
-    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);  // every entry's start once, never the end
+    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);
     for (; at > 0; --jumps)
         at = actionTarget(ViewerAction::PreviousEntry, starts, at);
     EXPECT_EQ(jumps, 0);
@@ -129,13 +127,9 @@ TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
 TEST(ViewerSteps, EntryAtNamesTheEntryPlayingNeverTheEnd)
 {
     const std::vector<int> starts = showStarts();
-    EXPECT_EQ(entryAt(starts, 0), 0);
-    EXPECT_EQ(entryAt(starts, 13999), 0);
-    EXPECT_EQ(entryAt(starts, 14000), 1);
-    EXPECT_EQ(entryAt(starts, 299999), 11);
-    EXPECT_EQ(entryAt(starts, 489999), 20);
-    EXPECT_EQ(entryAt(starts, 490000), 20);
-    EXPECT_EQ(entryAt(starts, -5), 0);
+    const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};
+    for (auto [ms, entry] : entries)
+        EXPECT_EQ(entryAt(starts, ms), entry) << ms;
 }
 
 TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedAgain)
