@@ -13,46 +13,6 @@
 #include "screen.h"
 
 namespace {
-// Works in the show folder (the generated assets) and puts the output back to 1024x768 afterwards.
-class ScreenTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        previousFolder = std::filesystem::current_path();
-        std::filesystem::current_path(SHOW_DIR);
-        glrec::reset();
-    }
-    void TearDown() override
-    {
-        setOutputSize(1024, 768);
-        Tempo::setTickSource(nullptr);
-        std::filesystem::current_path(previousFolder);
-    }
-
-    // Every glPointSize and glLineWidth, in order, of each animated scene's setup, its first frame
-    // (which starts its own clock) and a frame in the middle of its entry.
-    std::vector<double> sizesDrawn(Demo& demo)
-    {
-        glrec::state().log.clear();
-        for (std::size_t i = 0; i + 1 < demo.timeline.size(); ++i) {
-            if (timelineRows()[i].kind == SceneKind::Board)
-                continue;
-            glrec::setClock(static_cast<std::uint32_t>(demo.timeline[i].start));
-            demo.timeline[i].scene->setup();
-            demo.timeline[i].scene->draw(*demo.tempo);
-            glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
-            demo.timeline[i].scene->draw(*demo.tempo);
-        }
-        std::vector<double> sizes;
-        for (const glrec::Call& call : glrec::state().log)
-            if (call.name == "glPointSize" || call.name == "glLineWidth")
-                sizes.push_back(call.args[0]);
-        return sizes;
-    }
-
-    std::filesystem::path previousFolder;
-};
-
 // The point size or line width in effect at each point or line primitive drawn since the log was
 // cleared (points positive, lines negative), a run of the same once.
 std::vector<double> sizesInEffect()
@@ -76,9 +36,46 @@ std::vector<double> sizesInEffect()
     }
     return sizes;
 }
+
+// Works in the show folder (the generated assets) and puts the output back to 1024x768 afterwards.
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previousFolder = std::filesystem::current_path();
+        std::filesystem::current_path(SHOW_DIR);
+        glrec::reset();
+    }
+    void TearDown() override
+    {
+        setOutputSize(1024, 768);
+        Tempo::setTickSource(nullptr);
+        std::filesystem::current_path(previousFolder);
+    }
+
+    // The sizes in effect (see sizesInEffect) through each animated scene's setup, its first frame
+    // (which starts its own clock) and a frame in the middle of its entry.
+    std::vector<double> sizesDrawn(Demo& demo)
+    {
+        glrec::state().log.clear();
+        for (std::size_t i = 0; i + 1 < demo.timeline.size(); ++i) {
+            if (timelineRows()[i].kind == SceneKind::Board)
+                continue;
+            glrec::setClock(static_cast<std::uint32_t>(demo.timeline[i].start));
+            demo.timeline[i].scene->setup();
+            demo.timeline[i].scene->draw(*demo.tempo);
+            glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
+            demo.timeline[i].scene->draw(*demo.tempo);
+        }
+        return sizesInEffect();
+    }
+
+    std::filesystem::path previousFolder;
+};
+
 }  // namespace
 
-TEST_F(ScreenTest, AfterAResizeEachSceneDrawsWithTheSizesOfAStartAtTheNewSize)
+TEST_F(ScreenTest, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewSize)
 {
     glrec::setClock(0);
     Demo demo(Demo::Unloaded{});
@@ -112,17 +109,11 @@ TEST_F(ScreenTest, AfterAResizeEachSceneDrawsWithTheSizesOfAStartAtTheNewSize)
         checked += fresh.empty() ? 0 : 1;
     }
     EXPECT_EQ(checked, 8);  // every scene but the cloudman draws points or lines
-}
 
-TEST_F(ScreenTest, EveryPointSizeLineWidthAndBranchWidthFollowsThePictureHeight)
-{
-    glrec::setClock(0);
-    Demo demo(Demo::Unloaded{});
-    demo.buildTimeline();
-    demo.startClockAndMusic(false);
+    // Every size drawn, the forest's branches too, doubles with the picture's height.
+    setOutputSize(1024, 768);
     const std::vector<double> atDesignSize = sizesDrawn(demo);
-    ASSERT_GT(atDesignSize.size(), 20u);  // every scene with points or lines, and the forest's trees
-
+    ASSERT_GT(atDesignSize.size(), 20u);
     setOutputSize(2048, 1536);
     const std::vector<double> atDouble = sizesDrawn(demo);
     ASSERT_EQ(atDouble.size(), atDesignSize.size());
@@ -179,29 +170,36 @@ TEST_F(ScreenTest, BarsAreClearedBlackOutsideThePictureAndTheSceneStateIsLeftAsI
     EXPECT_TRUE(glrec::state().log.empty());  // no bars, no calls: the design size draws as it always did
 }
 
-TEST_F(ScreenTest, CardsDrawOnlyInsideThePictureAndLayOutAgainWhenItMoves)
+TEST_F(ScreenTest, ARealCardIsDrawnOnlyWhereItShowsAnythingInsideThePictureAndLaysOutAgainWhenItMoves)
 {
     Board card("titleboard.png");
     glrec::setClock(0);
     Tempo tempo(120, 0);
     tempo.start();
-    auto scissorsInside = [](int left, int right) {
-        int boxes = 0;
-        for (const glrec::Primitive& primitive : glrec::primitives()) {
-            EXPECT_TRUE(primitive.scissored);
-            EXPECT_TRUE(primitive.scissor[0] >= left && primitive.scissor[0] + primitive.scissor[2] <= right)
-                << primitive.scissor[0] << " + " << primitive.scissor[2];
-            ++boxes;
+    // The area of the regions drawn at ms, each scissored between left and right with all twenty
+    // copies in the same order.
+    auto drawnArea = [&](int ms, int left, int right) {
+        glrec::state().primitives.clear();
+        glrec::setClock(ms);
+        card.draw(tempo);
+        const std::vector<glrec::Primitive>& regions = glrec::primitives();
+        EXPECT_GT(regions.size(), 1u);
+        long area = 0;
+        for (const glrec::Primitive& region : regions) {
+            EXPECT_TRUE(region.scissored && region.scissor[0] >= left && region.scissor[0] + region.scissor[2] <= right)
+                << region.scissor[0] << " + " << region.scissor[2];
+            EXPECT_TRUE(region.vertices.size() == 80u && region.vertices[79].x == regions[0].vertices[79].x &&
+                        region.vertices[79].s == regions[0].vertices[79].s);
+            area += long(region.scissor[2]) * region.scissor[3];
         }
-        return boxes;
+        return area;
     };
-    card.draw(tempo);
-    EXPECT_GT(scissorsInside(0, 1024), 0);
+    const long area = drawnArea(1000, 0, 1024);
+    EXPECT_LT(area, 973L * 538 / 2);  // the title's words and emblem: well under half the quad
+    EXPECT_LT(drawnArea(300000, 0, 1024), area * 9 / 10);  // the ring has shrunk to a fraction of a pixel
 
     setOutputSize(1920, 1080);  // the card was built for 1024x768: it must follow
-    glrec::state().primitives.clear();
-    card.draw(tempo);
-    EXPECT_GT(scissorsInside(240, 1680), 0);
+    drawnArea(1000, 240, 1680);
     EXPECT_GT(glrec::primitives().back().scissor[0] + glrec::primitives().back().scissor[2], 1024);  // spans the new width
 }
 

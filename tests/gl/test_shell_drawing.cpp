@@ -80,29 +80,6 @@ TEST_F(ShellDrawing, BoardUploadsItsImageAndDrawsTwentyAdditiveCopiesOnARingThat
         EXPECT_NEAR(collapsed.vertices[4 * i].x, -0.95f, 1e-5f);
 }
 
-TEST_F(ShellDrawing, ARealCardIsDrawnOnlyWhereItShowsAnythingWithEveryCopyInEachRegion)
-{
-    Board board(std::string(SHOW_DIR) + "/titleboard.png");
-    auto drawnArea = [&](int ms) {
-        long sum = 0;
-        for (const auto& p : drawCardAt(board, ms))
-            sum += long(p.scissor[2]) * p.scissor[3];
-        return sum;
-    };
-    const long late = drawnArea(300000);  // the ring has shrunk to a fraction of a pixel
-    const long area = drawnArea(1000);
-    EXPECT_LT(late, area * 9 / 10);
-    EXPECT_LT(area, 973L * 538 / 2);  // the title's words and emblem: well under half the quad
-
-    const auto& regions = glrec::primitives();
-    ASSERT_GT(regions.size(), 1u);
-    for (const auto& region : regions) {  // all twenty copies, in the same order everywhere
-        ASSERT_TRUE(region.scissored);
-        ASSERT_EQ(region.vertices.size(), 80u);
-        ASSERT_TRUE(region.vertices[79].x == regions[0].vertices[79].x && region.vertices[79].s == regions[0].vertices[79].s);
-    }
-}
-
 TEST_F(ShellDrawing, LoadingBarGrowsFromTheCentreBehindTheLeftOfTheImage)
 {
     demo.progress = 7;  // of 20

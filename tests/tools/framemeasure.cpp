@@ -1,5 +1,5 @@
 // framemeasure.cpp -- measurements on captured PNG frames for the end-to-end tests: mean differences,
-// what lies outside the picture, hard steps along edges and the width of text edges.
+// what lies outside the picture and hard steps along edges.
 #include <cairo.h>
 
 #include <algorithm>
@@ -110,62 +110,6 @@ int hardSteps(const char* path)
     return 0;
 }
 
-// Edge width of the letters in rows top..bottom, in pixels: along each row, every run that climbs
-// from the background to a letter's full brightness; the width is how many pixels its 10 % to 90 %
-// part takes, interpolated. Prints the median over all such rising edges.
-int edgeWidth(const char* path, int top, int bottom)
-{
-    const Frame frame = load(path);
-    std::vector<double> widths;
-    for (int y = top; y < bottom && y < frame.height; ++y) {
-        // This row's darkest and brightest levels: the background and the letters' full strength.
-        int low = 255, high = 0;
-        for (int x = 0; x < frame.width; ++x) {
-            low = std::min(low, luma(frame.at(x, y)));
-            high = std::max(high, luma(frame.at(x, y)));
-        }
-        if (high - low < 80)
-            continue;
-        const double at10 = low + 0.1 * (high - low), at90 = low + 0.9 * (high - low);
-        for (int x = 1; x < frame.width; ++x) {
-            if (luma(frame.at(x - 1, y)) > at10 || luma(frame.at(x, y)) <= at10)
-                continue;
-            // Climb until at or over 90 %, or until it stops rising (not a letter's full edge).
-            int end = x;
-            while (end + 1 < frame.width && luma(frame.at(end, y)) < at90 && luma(frame.at(end + 1, y)) > luma(frame.at(end, y)))
-                ++end;
-            if (luma(frame.at(end, y)) < at90)
-                continue;
-            const double start = x - 1 + (at10 - luma(frame.at(x - 1, y))) / double(luma(frame.at(x, y)) - luma(frame.at(x - 1, y)));
-            const double finish = end - 1 + (at90 - luma(frame.at(end - 1, y))) / double(luma(frame.at(end, y)) - luma(frame.at(end - 1, y)));
-            widths.push_back(std::max(0.0, finish - start));
-        }
-    }
-    if (widths.empty()) {
-        std::printf("none\n");
-        return 1;
-    }
-    std::sort(widths.begin(), widths.end());
-    std::printf("%.2f %zu\n", widths[widths.size() / 2], widths.size());
-    return 0;
-}
-
-// Mean level of each channel over the rectangle at (left, top), width x height pixels.
-int meanLevel(const char* path, int left, int top, int width, int height)
-{
-    const Frame frame = load(path);
-    double sum = 0;
-    long count = 0;
-    for (int y = top; y < top + height && y < frame.height; ++y)
-        for (int x = left; x < left + width && x < frame.width; ++x) {
-            const unsigned char* p = frame.at(x, y);
-            sum += p[0] + p[1] + p[2];
-            count += 3;
-        }
-    std::printf("%.3f\n", count ? sum / count : 0.0);
-    return count ? 0 : 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -177,15 +121,9 @@ int main(int argc, char** argv)
         return outside(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
     if (command == "hard-steps" && argc == 3)
         return hardSteps(argv[2]);
-    if (command == "mean" && argc == 7)
-        return meanLevel(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
-    if (command == "edge-width" && argc == 5)
-        return edgeWidth(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr,
                  "usage: framemeasure mean-diff A.png B.png [N]   mean |A - B shrunk N x N| per channel, levels\n"
                  "       framemeasure outside F.png X Y W H       brightest channel outside the rectangle\n"
-                 "       framemeasure hard-steps F.png            steps over 48 levels per 1000 neighbour pairs\n"
-                 "       framemeasure edge-width F.png TOP BOTTOM median 10-90 %% rise of letter edges, pixels\n"
-                 "       framemeasure mean F.png X Y W H          mean level of the rectangle per channel\n");
+                 "       framemeasure hard-steps F.png            steps over 48 levels per 1000 neighbour pairs\n");
     return 2;
 }

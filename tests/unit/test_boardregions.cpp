@@ -118,8 +118,8 @@ TEST(BoardRegions, EveryPixelThatCanSeeAlphaIsDrawnExactlyOnce)
     edges.values[127 * 256 + 30] = 255;
     expectCovered(edges, 0, 0, 256, 192, 1);
 
-    // A ring that has shrunk, as on later cards: narrower margins (test_shell_drawing.cpp sees the
-    // drawn area shrink), still every pixel.
+    // A ring that has shrunk, as on later cards: narrower margins (test_screen.cpp sees the drawn
+    // area shrink), still every pixel.
     CardPlacement still = CARD;
     still.maxShift = 0.0025f;
     expectCovered(bar, 0, 0, 256, 192, 1, still);

@@ -9,32 +9,18 @@
 #include <vector>
 
 #include "musicclock.h"
+#include "sounddevice.h"
 
 namespace {
 
-constexpr double RATE = 44100.0;       // nominal frames per second
-constexpr int BUFFER = 4096;            // frames per device call
-constexpr double LATENCY_MS = 62.0;
-
-// A device whose clock runs `ppm` off the system clock: it calls for buffer k when the one before
-// has drained, give or take a few ms of scheduling, and buffer k starts to be heard LATENCY_MS after
-// the moment it was due. Reads come every `frameMs` of system time, as a frame loop would make them.
-struct Device {
-    double ppm;
-    double startMs;
-    double msPerFrame() const { return 1000.0 / (RATE * (1.0 + ppm * 1e-6)); }
-    double dueMs(std::int64_t buffer) const { return startMs + 5.0 + buffer * BUFFER * msPerFrame(); }
-    // Music ms heard at system time nowMs: the music's own frames over its nominal rate.
-    double heardMs(double nowMs) const { return (nowMs - dueMs(0) - LATENCY_MS) / msPerFrame() * 1000.0 / RATE; }
-};
-
 struct Playback {
-    double worstError = 0;      // ms, |read - heard| after settling
-    double finalError = 0;      // ms, at the end
+    double worstError = 0;      // ms, |read - heard| after settling, to the end
     double worstStep = 0;       // ms, |change of read - change of system time| between reads
     bool wentBack = false;
 };
 
+// Plays the device for `seconds`, its calls given or taken a few ms of scheduling, and reads the clock
+// every frameMs of system time as a frame loop would.
 Playback play(const Device& device, double seconds, double frameMs, double settleMs)
 {
     MusicClock clock(RATE, LATENCY_MS);
@@ -59,7 +45,6 @@ Playback play(const Device& device, double seconds, double frameMs, double settl
         }
         if (now - device.startMs > settleMs && device.heardMs(now) > 0)
             run.worstError = std::max(run.worstError, std::fabs(value - device.heardMs(now)));
-        run.finalError = value - device.heardMs(now);
         previousRead = value;
         previousNow = now;
         first = false;
@@ -77,7 +62,6 @@ TEST(MusicClock, FollowsADeviceClockHalfAPerMilleFastOrSlowThroughTheWholeShowWi
                 {500, 120, 130}};  // a software-rendered show under load: slow, uneven frames
     for (const auto& r : runs) {
         const Playback run = play(Device{r.ppm, 1000.0}, r.seconds, r.frameMs, 10000.0);
-        EXPECT_LT(std::fabs(run.finalError), 5.0) << r.ppm << " ppm, frames of " << r.frameMs;
         EXPECT_LT(run.worstError, 5.0) << r.ppm << " ppm, frames of " << r.frameMs;
         EXPECT_LE(run.worstStep, MusicClock::MAX_STEP_MS + 1e-9) << r.ppm << " ppm, frames of " << r.frameMs;
         EXPECT_FALSE(run.wentBack) << r.ppm << " ppm, frames of " << r.frameMs;
@@ -97,7 +81,7 @@ TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
     EXPECT_TRUE(clock.followingDevice());
 }
 
-TEST(MusicClock, WithNoDeviceRunsOnTheSystemClockAndResumesFollowingWithoutAJump)
+TEST(MusicClock, WithNoDeviceRunsOnTheSystemClock)
 {
     // Never called back: it waits a while, then goes on with the system clock rather than freeze.
     MusicClock silent(RATE, LATENCY_MS);
@@ -113,27 +97,6 @@ TEST(MusicClock, WithNoDeviceRunsOnTheSystemClockAndResumesFollowingWithoutAJump
     plain.handed(BUFFER, 600.0);  // ignored
     EXPECT_DOUBLE_EQ(plain.read(500.0), 0.0);
     EXPECT_DOUBLE_EQ(plain.read(2500.0), 2000.0);
-
-    // A device that stalls for two seconds and comes back 300 ms behind: reads carry on, then slew.
-    MusicClock stall(RATE, LATENCY_MS);
-    stall.start(0.0);
-    double now = 0, last = stall.read(0.0), handedMs = 0;
-    const double bufferMs = BUFFER * 1000.0 / RATE;
-    for (; now < 20000.0; now += 20.0) {
-        const bool stalled = now > 5000.0 && now < 7000.0;
-        while (!stalled && handedMs <= now) {
-            stall.handed(BUFFER, handedMs + (now > 7000.0 ? 300.0 : 0.0));
-            handedMs += bufferMs;
-        }
-        if (stalled)
-            handedMs = now;
-        const double value = stall.read(now);
-        ASSERT_GE(value, last);
-        if (last > -LATENCY_MS) {
-            ASSERT_LE(std::fabs(value - last - 20.0), MusicClock::MAX_STEP_MS + 1e-9) << "at " << now;
-        }
-        last = value;
-    }
 }
 
 TEST(MusicClock, LatencyComesFromTheUserThenFromWhatTheDriverIsKnownToAdd)

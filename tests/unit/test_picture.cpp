@@ -1,5 +1,5 @@
-// test_picture.cpp -- the 4:3 picture in outputs of any shape, its pixel scale, and the command-line
-// sizes and options that choose the output.
+// test_picture.cpp -- the 4:3 picture in outputs of any shape, and the command-line sizes and options
+// that choose the output. (The pixel scale is checked in the sizes drawn, in test_screen.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,14 +25,6 @@ TEST(Picture, FillsTheHeightOfWideOutputsAndTheWidthOfTallOnesCentredBetweenBars
     expectRect(fitPicture(1365, 768), 170, 0, 1024, 768);   // odd spare width: the extra pixel on the right
     expectRect(fitPicture(1000, 1000), 0, 125, 1000, 750);
     expectRect(fitPicture(1001, 1), 500, 0, 1, 1);          // 4/3 of a pixel rounds to one
-}
-
-TEST(Picture, ScalesPixelsByHeightOverSevenSixtyEightExactlyOneThere)
-{
-    EXPECT_EQ(pixelScaleFor(768), 1.0f);
-    EXPECT_EQ(pixelScaleFor(1536), 2.0f);
-    EXPECT_FLOAT_EQ(pixelScaleFor(2160), 2.8125f);
-    EXPECT_FLOAT_EQ(pixelScaleFor(600), 0.78125f);
 }
 
 TEST(Picture, ReadsWidthByHeightAndRefusesAnythingElse)

@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "musicclock.h"
 #include "runningorder.h"
 #include "showoptions.h"
+#include "sounddevice.h"
 #include "viewer.h"
 
 namespace {
@@ -24,23 +26,11 @@ std::vector<int> showStarts()
     return starts;
 }
 
-constexpr double RATE = 44100.0;  // frames per second
-constexpr int BUFFER = 4096;      // frames per device call
-constexpr double LATENCY_MS = 62.0;
-
-// A sound device at its nominal rate that asks for its first buffer 5 ms after the music starts at
-// startMs and for each next one as the one before drains; the music heard LATENCY_MS after that.
-struct Device {
-    double startMs;
-    double dueMs(int buffer) const { return startMs + 5.0 + buffer * BUFFER * 1000.0 / RATE; }
-    double heardMs(double nowMs) const { return nowMs - dueMs(0) - LATENCY_MS; }  // ms of the chunk heard
-};
-
 // Plays a clock started at device.startMs up to untilMs, reading every 20 ms as a frame loop would,
 // and returns the last show position read; the lowest read lands in lowest.
 double playUntil(MusicClock& clock, const Device& device, const Playhead& playhead, double untilMs, double& lowest)
 {
-    int next = 0;
+    std::int64_t next = 0;
     double position = 0;
     lowest = HUGE_VAL;
     for (double now = device.startMs; now <= untilMs; now += 20) {
@@ -83,7 +73,7 @@ TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
         EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
 }
 
-TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShow)
+TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughTheWholeRunningOrder)
 {
     const std::vector<int> starts = showStarts();
     // In the forest (212 s to 300 s), before and after its board and the border.
@@ -100,18 +90,15 @@ TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShow)
     // Pausing and the keys handled elsewhere lead nowhere.
     EXPECT_EQ(actionTarget(ViewerAction::PauseResume, starts, 250000), -1);
     EXPECT_EQ(actionTarget(ViewerAction::Quit, starts, 250000), -1);
-}
 
-TEST(ViewerJumps, WalkTheWholeRunningOrderBothWays)
-{
-    const std::vector<int> starts = showStarts();
+    // The whole running order both ways: every entry's start once, never the end.
     double at = 0;
     int jumps = 0;
     for (double next; (next = actionTarget(ViewerAction::NextEntry, starts, at)) >= 0; ++jumps) {
         EXPECT_EQ(next, starts[static_cast<std::size_t>(jumps) + 1]);
         at = next;
     }
-    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);  // every entry's start once, never the end
+    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);
     for (; at > 0; --jumps)
         at = actionTarget(ViewerAction::PreviousEntry, starts, at);
     EXPECT_EQ(jumps, 0);
@@ -140,13 +127,9 @@ TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
 TEST(ViewerSteps, EntryAtNamesTheEntryPlayingNeverTheEnd)
 {
     const std::vector<int> starts = showStarts();
-    EXPECT_EQ(entryAt(starts, 0), 0);
-    EXPECT_EQ(entryAt(starts, 13999), 0);
-    EXPECT_EQ(entryAt(starts, 14000), 1);
-    EXPECT_EQ(entryAt(starts, 299999), 11);
-    EXPECT_EQ(entryAt(starts, 489999), 20);
-    EXPECT_EQ(entryAt(starts, 490000), 20);
-    EXPECT_EQ(entryAt(starts, -5), 0);
+    const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};
+    for (auto [ms, entry] : entries)
+        EXPECT_EQ(entryAt(starts, ms), entry) << ms;
 }
 
 TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedAgain)
@@ -155,7 +138,7 @@ TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedA
     // restarted from that position (a new clock, as the show makes one for each start).
     Playhead playhead;
     MusicClock first(RATE, LATENCY_MS);
-    const Device before{1000};
+    const Device before{0, 1000};
     first.start(before.startMs);
     playhead.playFrom(0);
     double lowest = 0;
@@ -166,7 +149,7 @@ TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedA
         EXPECT_EQ(playhead.position(first.read(now)), pausedAt) << "paused, at " << now;
 
     MusicClock resumed(RATE, LATENCY_MS);
-    const Device after{41000};
+    const Device after{0, 41000};
     resumed.start(after.startMs);
     playhead.playFrom(pausedAt);
     const double position = playUntil(resumed, after, playhead, 61000, lowest);
@@ -181,7 +164,7 @@ TEST(ViewerClock, ASeekBackStartsTheShowPositionAtTheEntryAndTheFramesFromIt)
     Playhead playhead;
     playhead.playFrom(212000);
     MusicClock clock(RATE, LATENCY_MS);
-    const Device device{5000};
+    const Device device{0, 5000};
     clock.start(device.startMs);
     FrameLead lead;
     for (int i = 0; i < 20; ++i) {  // frames of 40 ms learned before the jump, at 310 s
