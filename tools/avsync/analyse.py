@@ -32,6 +32,21 @@ def recording_names(run):
     return sorted(names, key=lambda name: int(name[3:] or 1))
 
 
+def settled(lag, window=100, tolerance=0.01):
+    """One stretch's lags (s) with its start-up taken out. While the sink starts on the program's
+    stream, the monitor's reads come later and later (by up to half a second, over a second or so)
+    before they settle, and the music's first note falls in that start-up: the reads up to where the
+    lag settles are given the lag it settles at. Found from the end: the last read that stands
+    apart (by a median of five, against scheduling jitter) from the second of reads after it."""
+    steady = np.array([np.median(lag[max(0, i - 2):i + 3]) for i in range(len(lag))])
+    start = len(lag) - 1
+    while start > 0 and abs(steady[start - 1] - np.median(steady[start - 1:start - 1 + window])) < tolerance:
+        start -= 1
+    lag = lag.copy()
+    lag[:start] = np.median(steady[start:start + window])
+    return lag
+
+
 def load_recording(run, name="rec"):
     raw = np.fromfile(f"{run}/{name}.raw", dtype=np.int16).reshape(-1, 2).astype(np.float32).mean(axis=1)
     stamps = np.loadtxt(f"{run}/{name}.times", ndmin=2)
@@ -44,7 +59,7 @@ def load_recording(run, name="rec"):
     lag = times - nominal
     breaks = [0] + list(np.nonzero(np.abs(np.diff(lag)) > 0.05)[0] + 1) + [len(lag)]
     kernel = np.ones(51) / 51
-    smooth = np.concatenate([nominal[a:b] + np.convolve(np.pad(lag[a:b], 25, mode="edge"), kernel, "valid")
+    smooth = np.concatenate([nominal[a:b] + np.convolve(np.pad(settled(lag[a:b]), 25, mode="edge"), kernel, "valid")
                              for a, b in zip(breaks[:-1], breaks[1:]) if b > a])
     later = frames > frames[-1] / 2
     slope = np.polyfit(frames[later], times[later], 1)[0]
