@@ -234,7 +234,7 @@ if ! cmake --build "$out/cmake" -j"$jobs" -- --no-print-directory >"$out/build.l
   echo "windows.sh: the Windows build failed (the whole log: $out/build.log)" >&2
   exit 1
 fi
-grep -E 'warning' "$out/build.log" || true
+grep -E 'warning:' "$out/build.log" || true
 
 release=$out/bearings
 rm -rf "$release" "$out/bearings-win64.zip"
