@@ -25,3 +25,8 @@ GLuint loadTexture(const std::string& fileName, ImageAlpha& alpha);
 
 // One textured quad at z = 0; corners given as (s, t, x, y) in the order they are sent.
 void texturedQuad(const float corners[4][4]);
+
+// For a pass drawn straight in clip space over whatever the scene set up: the projection and the
+// model-view matrices pushed and made identity (model-view left current), then popped again.
+void pushFlatMatrices();
+void popFlatMatrices();

@@ -133,21 +133,13 @@ void Demo::drawOverlays(float g)
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    pushFlatMatrices();
 
     drawOverlayLight(g);
     drawOverlayShade(g);
 
     glDisable(GL_BLEND);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    popFlatMatrices();
     glDisable(GL_TEXTURE_2D);
 }
 

@@ -1,4 +1,5 @@
-// util.cpp -- loadTexture: any image SDL_image decodes, as a mipmapped 8-bit RGBA texture; texturedQuad.
+// util.cpp -- loadTexture: any image SDL_image decodes, as a mipmapped 8-bit RGBA texture; texturedQuad
+// and the flat matrices of the full-screen passes.
 #include "util.h"
 
 #include <SDL/SDL.h>
@@ -64,4 +65,22 @@ void texturedQuad(const float corners[4][4])
             glVertex3f(corners[i][2], corners[i][3], 0.0f);
         }
     glEnd();
+}
+
+void pushFlatMatrices()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+void popFlatMatrices()
+{
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
 }

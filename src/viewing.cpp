@@ -29,19 +29,11 @@ public:
         glGetIntegerv(GL_VIEWPORT, viewport);
         for (int i = 0; i < CAPS; ++i)
             glDisable(caps[i]);
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
+        pushFlatMatrices();
     }
     ~SavedState()
     {
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
+        popFlatMatrices();
         glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
         glBlendFunc(static_cast<GLenum>(blendSource), static_cast<GLenum>(blendDestination));
         glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));

@@ -21,5 +21,9 @@ struct ShowOptions {
 // Reads the arguments after the program name. With none, the show plays full screen at 1024x768.
 ShowOptions parseShowOptions(const std::vector<std::string>& args);
 
+// A whole number from 0 up, and nothing else, as the programs' options take ms, frames per second
+// and factors.
+bool parseWhole(const char* text, long& value);
+
 // The text --help prints.
 extern const char* const SHOW_USAGE;

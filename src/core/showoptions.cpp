@@ -93,3 +93,10 @@ ShowOptions parseShowOptions(const std::vector<std::string>& args)
     }
     return options;
 }
+
+bool parseWhole(const char* text, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text, &end, 10);
+    return end && *end == '\0' && end != text && value >= 0;
+}

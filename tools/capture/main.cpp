@@ -16,6 +16,7 @@
 #include "frames.h"
 #include "picture.h"
 #include "parts.h"
+#include "showoptions.h"
 
 namespace {
 
@@ -81,12 +82,6 @@ const char* usage =
     "  bearings-capture --contact-sheet /tmp/sheet.png --fps 10\n"
     "  bearings-capture --video /tmp/bearings-2160.mp4 --size 3840x2160 --supersample 2\n";
 
-bool parseInt(const char* text, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end && *end == '\0' && end != text;
-}
 
 // --size WxH or --supersample N, into the frame format.
 bool parseFrameFormat(const std::string& option, const char* text)
@@ -96,7 +91,7 @@ bool parseFrameFormat(const std::string& option, const char* text)
         if (parseSize(text, frameFormat.width, frameFormat.height))
             return true;
         std::cerr << "bearings-capture: --size needs a size such as 1920x1080, not '" << text << "'\n";
-    } else if (parseInt(text, value) && value >= 1 && value <= 4) {
+    } else if (parseWhole(text, value) && value >= 1 && value <= 4) {
         frameFormat.supersample = static_cast<int>(value);
         return true;
     } else {
@@ -109,7 +104,7 @@ bool parseFrameFormat(const std::string& option, const char* text)
 bool parseTime(const std::string& option, const char* text, CaptureOptions& options)
 {
     long value = 0;
-    if (!parseInt(text, value) || value < 0) {
+    if (!parseWhole(text, value)) {
         std::cerr << "bearings-capture: " << option << " needs a whole number, not '" << text << "'\n";
         return false;
     }

@@ -10,6 +10,7 @@
 #include "flashrules.h"
 #include "picture.h"
 #include "riskpicture.h"
+#include "showoptions.h"
 #include "runningorder.h"
 
 namespace {
@@ -24,13 +25,6 @@ const char* usage =
     "  --picture FILE  the risk per second as PNG, a row per running-order entry\n"
     "  --title TEXT    the picture's title line (the summary goes under it)\n"
     "  scripts/flashcheck.sh captures the show and runs this.\n";
-
-bool parseWhole(const char* text, long& value)
-{
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end && *end == '\0' && end != text && value >= 0;
-}
 
 void printRule(const char* name, const std::vector<flash::Stretch>& stretches)
 {
