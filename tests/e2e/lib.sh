@@ -37,6 +37,19 @@ finish() {
   [ "$failures" -eq 0 ]
 }
 
+# Presses Escape once a second until the program PID ends (30 s at most); sets status to its exit
+# status and succeeds when that is 0 and it printed nothing to OUTPUT.
+escape_ends() {  # PID OUTPUT
+  for _ in $(seq 1 30); do
+    kill -0 "$1" 2>/dev/null || break
+    xdotool key Escape 2>/dev/null
+    sleep 1
+  done
+  wait "$1"
+  status=$?
+  [ "$status" -eq 0 ] && [ ! -s "$2" ]
+}
+
 # From here on the script's programs see no display, no named video driver and no sound device.
 no_devices() {
   unset DISPLAY WAYLAND_DISPLAY SDL_VIDEODRIVER SDL_AUDIODRIVER

@@ -60,13 +60,7 @@ if kill -0 "$pid" 2>/dev/null; then
 else
   fail "the show ended before Escape"
 fi
-while kill -0 "$pid" 2>/dev/null; do
-  xdotool key Escape 2>/dev/null
-  sleep 1
-done
-wait "$pid"
-status=$?
-if [ "$status" -eq 0 ] && [ ! -s "$SCRATCH/show.out" ]; then
+if escape_ends "$pid" "$SCRATCH/show.out"; then
   pass "Escape ends the show with status 0 and prints nothing"
 else
   fail "the show through the launcher: status $status, output '$(cat "$SCRATCH/show.out")'"

@@ -74,14 +74,7 @@ fi
 # Space plays on and Escape ends the show as before.
 press space
 sleep 2
-press Escape
-for _ in $(seq 1 30); do
-  kill -0 "$show" 2>/dev/null || break
-  sleep 1
-done
-wait "$show"
-status=$?
-if [ "$status" -eq 0 ] && [ ! -s "$SCRATCH/show.out" ]; then
+if escape_ends "$show" "$SCRATCH/show.out"; then
   pass "Space resumes and Escape ends the show, status 0, nothing printed"
 else
   fail "resume and Escape: status $status, output '$(cat "$SCRATCH/show.out")'"
