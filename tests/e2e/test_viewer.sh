@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # test_viewer.sh -- the viewer's keys in the live show under Xvfb: keys pressed while it loads are
 # obeyed at its first frame, a pause holds a jump's frame, and the entry starts reached with Right,
-# Left and Home look as the capture tool draws them; --start names an entry. Skips without xdotool
-# or ffmpeg.
+# Left and Home look as the capture tool draws them; --start names an entry; a window resized while
+# the storm plays keeps its point sizes. Skips without xdotool or ffmpeg.
 source "$(dirname "$0")/lib.sh"
 measure=$2
 for tool in xdotool ffmpeg Xvfb; do
@@ -57,10 +57,41 @@ if wait_for 332000 && not_before 332000 331000; then
 else
   fail "Space and Right from 305 s: closest to the storm card's start '$closest' levels"
 fi
-# Left, paused: the border's start, its streams not yet under way.
-press Left
+# Resized while playing, the storm keeps its point sizes: the frame it pauses on matches the same
+# moment drawn after a fresh start at the new size, which a step back and forth gives (the step back
+# starts the entry again). Left at one pixel, its points would be a sixth as wide.
+press Right
+sleep 2
+window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ {print $1; exit}')
+press space
+xdotool windowsize "$window" 800 450 2>/dev/null
+sleep 2
+press space
+grab_window() {  # FILE: the window's picture once the chapter line has faded
+  local left top
+  sleep 4
+  read -r left top < <(xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {print x, $NF}')
+  ffmpeg -v error -y -f x11grab -video_size 800x450 -i "$DISPLAY+${left:-0},${top:-0}" -frames:v 1 "$1" 2>/dev/null
+}
+grab_window "$SCRATCH/resized.png"
+press comma period
+grab_window "$SCRATCH/fresh.png"
+# Points at one pixel darken the picture by about 2 levels; the grain alone moves it by hundredths.
+ffmpeg -v error -y -f lavfi -i color=black:s=800x450 -frames:v 1 "$SCRATCH/black.png"
+kept=$("$measure" mean-diff "$SCRATCH/resized.png" "$SCRATCH/fresh.png")
+resized=$("$measure" mean-diff "$SCRATCH/resized.png" "$SCRATCH/black.png")
+fresh=$("$measure" mean-diff "$SCRATCH/fresh.png" "$SCRATCH/black.png")
+if [ -n "$kept" ] && awk "BEGIN { d = $resized - $fresh; exit !($kept < 2.5 && d < 0.5 && d > -0.5 && $fresh > 20) }"; then
+  pass "the storm resized to 800x450 while playing is within $kept levels of a fresh start at that size (mean $resized against $fresh)"
+else
+  fail "the storm resized while playing: '$kept' levels from a fresh start, mean '$resized' against '$fresh'"
+fi
+xdotool windowsize "$window" 1024 768 2>/dev/null
+sleep 2
+# Left twice, paused: back to the storm's card, then the border's start, its streams not yet under way.
+press Left Left
 if wait_for 300000 && not_before 300000 299000; then
-  pass "Left while paused: the border's start ($closest levels)"
+  pass "Left twice while paused: the border's start ($closest levels)"
 else
   fail "Left to the border's start: closest '$closest' levels"
 fi
