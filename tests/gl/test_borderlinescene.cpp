@@ -17,7 +17,7 @@ struct BorderlineSceneTest : SceneFixture<BorderlineScene> {
 };
 }
 
-TEST_F(BorderlineSceneTest, SquaresTakeZThenXThenYFromTheSequenceSeededWithThousand)
+TEST_F(BorderlineSceneTest, SquaresTakeZThenXThenYFromTheSequenceSeededWithThousandAndStartAgainAsBuiltWithNoMarks)
 {
     ASSERT_EQ(scene.particles.size(), 2000u);
     seedRandom15(1000);
@@ -25,6 +25,16 @@ TEST_F(BorderlineSceneTest, SquaresTakeZThenXThenYFromTheSequenceSeededWithThous
     EXPECT_EQ(scene.particles[0].x, 30 * u2 - 15);
     EXPECT_EQ(scene.particles[0].y, 6 * u3 - 1);
     EXPECT_EQ(scene.particles[0].z, 30 * u1 - 15);
+
+    const std::vector<Vec3> built = scene.particles;
+    drawAt(FIRST_FRAME);
+    drawAt(FIRST_FRAME + 5000);
+    ASSERT_NE(scene.particles[0].x, built[0].x);
+    scene.hits.push_back(BorderHit{0, 1, 1, 0.5f});  // a mark still fading
+    scene.setup();  // a viewer jumps back to the scene
+    for (std::size_t i = 0; i < built.size(); ++i)
+        EXPECT_EQ(scene.particles[i].x, built[i].x) << "square " << i;
+    EXPECT_TRUE(scene.hits.empty());
 }
 
 TEST_F(BorderlineSceneTest, FirstFrameStandsStillThenSquaresStreamAThirdOfAUnitPerHundredMsWrappingPastFifteen)
@@ -85,18 +95,5 @@ TEST_F(BorderlineSceneTest, ANewMarkFlaresAndMarksFadeOverOneSecondDrawnOnceMore
     EXPECT_FLOAT_EQ(scene.hits[2].alpha, 0.2f);
     EXPECT_EQ(scene.hits[2].y, 4.0f);  // order kept across the removal
     drawAt(FIRST_FRAME + 1100);
-    EXPECT_TRUE(scene.hits.empty());
-}
-
-TEST_F(BorderlineSceneTest, BegunAgainTheSquaresStreamFromWhereTheyWereBuiltWithNoMarks)
-{
-    const std::vector<Vec3> built = scene.particles;
-    drawAt(FIRST_FRAME);
-    drawAt(FIRST_FRAME + 5000);
-    ASSERT_NE(scene.particles[0].x, built[0].x);
-    scene.hits.push_back(BorderHit{0, 1, 1, 0.5f});  // a mark still fading
-    scene.setup();  // a viewer jumps back to the scene
-    for (std::size_t i = 0; i < built.size(); ++i)
-        EXPECT_EQ(scene.particles[i].x, built[i].x) << "square " << i;
     EXPECT_TRUE(scene.hits.empty());
 }
