@@ -108,7 +108,7 @@ TEST(FullScreenFlash, FailsAboveThreeHertzOnlyWithATenthsSwingBelowEightTenthsOr
     }
 }
 
-TEST(GeneralFlash, APatchFailsOnlyFromAQuarterOfAWindow)
+TEST(GeneralFlash, APatchFailsOnlyFromAQuarterOfAWindowSoAnAreaSpreadThinPassesAndInOnePieceFails)
 {
     // 4x3 blocks (12 of a window's 64, 19 %) flashing at 5 Hz pass; 5x4 blocks (20, 31 %) fail.
     auto patch = [](int across, int down) {
@@ -123,11 +123,9 @@ TEST(GeneralFlash, APatchFailsOnlyFromAQuarterOfAWindow)
     const Verdict large = analyse(W, H, 30, 60, patch(5, 4));
     ASSERT_FALSE(large.general.empty());
     EXPECT_FLOAT_EQ(large.general[0].share, 20.0f / 64);
-}
 
-TEST(GeneralFlash, TwentyPercentOfTheScreenPassesSpreadThinButFailsInOnePiece)
-{
-    // One block in five, spread so that no window holds a quarter of its blocks flashing.
+    // A fifth of the screen passes spread thin, one block in five so that no window holds a quarter
+    // of its blocks flashing, but fails in one piece.
     const Verdict spread = analyse(W, H, 30, 60, [](int f, int x, int y) {
         const int bx = x / BLOCK_W, by = y / BLOCK_H;
         return (bx + 2 * by) % 5 == 0 ? squareWave(f, 30, 5, BLACK, WHITE) : BLACK;

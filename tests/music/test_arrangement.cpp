@@ -99,7 +99,7 @@ TEST(Composition, GrowsTheFirstTreeOneMalletNotePerLevelAndEachOtherTreeWithAPlu
     EXPECT_EQ(forestBeatsOf(Instrument::Pluck), trees);
 }
 
-TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
+TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeatsAndKicksEveryBeatOfTheDrivingScenes)
 {
     const int swoop = beatToStep(firstBeatOf(SceneKind::Planet) + PLANET_SWOOP_BEAT);
     EXPECT_TRUE(hasNoteAt(Instrument::Crash, swoop) && hasNoteAt(Instrument::Boom, swoop));
@@ -116,10 +116,7 @@ TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
     // Before the burst the shell throbs on even beats only: the kick keeps off the odd ones.
     for (int beat : kickBeats(fullScore()))
         EXPECT_FALSE(beat >= core && beat < core + CORE_BURST_BEAT && beat % 2 == 1) << "kick on odd beat " << beat;
-}
-
-TEST(Composition, PutsAKickOnEveryBeatOfTheDrivingScenes)
-{
+    // The driving scenes have a kick on every beat.
     const std::vector<int> beats = kickBeats(fullScore());
     auto has = [&](int beat) { return std::binary_search(beats.begin(), beats.end(), beat); };
     for (int bar : {18, 42, 150, 222})

@@ -68,7 +68,7 @@ TEST(MusicClock, FollowsADeviceClockHalfAPerMilleFastOrSlowThroughTheWholeShowWi
     }
 }
 
-TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
+TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeardAndWithNoDeviceRunsOnTheSystemClock)
 {
     MusicClock clock(RATE, LATENCY_MS);
     clock.start(0.0);
@@ -79,10 +79,7 @@ TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
     EXPECT_NEAR(clock.read(90.0), 10.0 - LATENCY_MS, 1e-6);
     EXPECT_NEAR(clock.read(80.0 + LATENCY_MS + 40.0), 40.0, 1e-6);
     EXPECT_TRUE(clock.followingDevice());
-}
 
-TEST(MusicClock, WithNoDeviceRunsOnTheSystemClock)
-{
     // Never called back: it waits a while, then goes on with the system clock rather than freeze.
     MusicClock silent(RATE, LATENCY_MS);
     silent.start(0.0);
