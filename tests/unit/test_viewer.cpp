@@ -73,7 +73,7 @@ TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
         EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
 }
 
-TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughTheWholeRunningOrderFromTheEntryPlaying)
+TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNextFrameOfTheGrid)
 {
     const std::vector<int> starts = showStarts();
     // In the forest (212 s to 300 s), before and after its board and the border.
@@ -107,12 +107,8 @@ TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughThe
     const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};
     for (auto [ms, entry] : entries)
         EXPECT_EQ(entryAt(starts, ms), entry) << ms;
-}
 
-TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
-{
-    const std::vector<int> starts = showStarts();
-    // At 60 frames a second frame n shows floor(n * 1000 / 60) ms: 1000 is frame 60.
+    // Frame steps move one frame of the step grid from the frame on screen. At 60 frames a second frame n shows floor(n * 1000 / 60) ms: 1000 is frame 60.
     EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, 1000), 1016);
     EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 1000), 983);
     // Between two frames the one on screen is the earlier: steps go from it.
