@@ -47,7 +47,7 @@ bool hasNoteAt(Instrument instrument, int step)
 
 }  // namespace
 
-TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsAndOpeningWithACrashOrAKick)
+TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsOpeningWithACrashOrAKickAndNoGaps)
 {
     const std::vector<TimelineRow>& rows = timelineRows();
     const std::vector<Section> sections = sectionsOf(rows);
@@ -59,10 +59,7 @@ TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsAndOpening
         const int step = barToStep(sections[i].startBar);
         EXPECT_TRUE(hasNoteAt(Instrument::Crash, step) || hasNoteAt(Instrument::Kick, step)) << rows[i].name;
     }
-}
-
-TEST(Arrangement, RefusesRowsThatLeaveAGapOverlapOrRunPastTheEndAndRowsWithoutMusic)
-{
+    // Rows that leave a gap, overlap or run past the end, and rows without music, are refused.
     auto row = [](const char* name, int startBar, int bars) { return TimelineRow{name, nullptr, SceneKind::Galaxy, startBar, bars}; };
     EXPECT_THROW(sectionsOf({row("galaxy", 3, 10)}), Exception);                      // late start
     EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 12, 5)}), Exception);  // gap

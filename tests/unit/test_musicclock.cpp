@@ -181,7 +181,7 @@ std::vector<double> cutOffsets(FrameCost frameMs, int cuts)
 
 }  // namespace
 
-TEST(FrameLead, HoldsTheFirstFrameOfACutUntilTheCutIsHeard)
+TEST(FrameLead, HoldsTheFirstFrameOfACutUntilItIsHeardButNotBeforeLearningNorTwice)
 {
     // Even 100 ms frames: every cut reaches the screen as it is heard, not up to half a frame off,
     // and the waiting is not learned as drawing time.
@@ -203,10 +203,8 @@ TEST(FrameLead, HoldsTheFirstFrameOfACutUntilTheCutIsHeard)
         sum += uneven[i];
     }
     EXPECT_LT(std::fabs(sum / (uneven.size() - 5)), 15.0);
-}
 
-TEST(FrameLead, HoldsNothingBeforeItHasLearnedAndNoCutAlreadyShown)
-{
+    // Nothing is held before the lead is learned, nor a cut already shown.
     FrameLead lead;
     bool hold = true;
     EXPECT_DOUBLE_EQ(lead.frameTime(1000.0, 1050.0, hold), 1000.0);
