@@ -98,12 +98,12 @@ struct SceneFixture : ::testing::Test {
     Tempo tempo;
 };
 
-// The primitives of the last frame drawn in one mode.
-inline std::vector<const glrec::Primitive*> primitivesOf(GLenum mode)
+// The primitives of the last frame drawn in one mode and, unless texture is 0, drawn with that texture.
+inline std::vector<const glrec::Primitive*> primitivesOf(GLenum mode, GLuint texture = 0)
 {
     std::vector<const glrec::Primitive*> found;
     for (const glrec::Primitive& primitive : glrec::primitives())
-        if (primitive.mode == mode)
+        if (primitive.mode == mode && (texture == 0 || (primitive.textured && primitive.texture == texture)))
             found.push_back(&primitive);
     return found;
 }

@@ -31,15 +31,10 @@ struct CloudmanFiles {
 };
 
 struct CloudmanSceneTest : SceneFixture<CloudmanScene, CloudmanFiles> {
-    // Latches the scene's start at SCENE_START, then draws at scene time sceneMs.
-    void drawAtSceneTime(int sceneMs)
-    {
-        drawAt(SCENE_START);
-        drawAt(SCENE_START + sceneMs);
-    }
-    // Draws at scene time sceneMs through a projection that divides world coordinates by `shrink`
-    // (the recorder leaves the camera's own matrices out): the view volume is a cube 2 * shrink wide.
-    void drawThroughCube(int sceneMs, float shrink)
+    // Latches the scene's start at SCENE_START, then draws at scene time sceneMs through a projection
+    // that divides world coordinates by `shrink` (the recorder leaves the camera's own matrices out):
+    // the view volume is a cube 2 * shrink wide.
+    void drawAtSceneTime(int sceneMs, float shrink = 1)
     {
         drawAt(SCENE_START);
         glrec::reset();
@@ -59,7 +54,6 @@ struct Sprite {
 };
 
 float length(const Vec3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
-
 
 // Every quad of the frame just drawn, whichever draw it came in: the figure first, then the cloud layer.
 std::vector<Sprite> sprites()
@@ -162,7 +156,7 @@ TEST_F(CloudmanSceneTest, SpritesFaceTheCameraFigureSquareLayerTwiceAsWide)
 // and colour, which is what keeps the picture the same.
 TEST_F(CloudmanSceneTest, GathersOnlySpritesWellInsideTheViewIntoOneDrawAndKeepsTheirOrder)
 {
-    drawThroughCube(3000, 1);  // a cube 2 units wide: every sprite reaches beyond it
+    drawAtSceneTime(3000, 1);  // a cube 2 units wide: every sprite reaches beyond it
     const std::vector<Sprite> alone = sprites();
     ASSERT_EQ(alone.size(), 2u + LAYER_PUFFS);
     EXPECT_EQ(primitivesOf(GL_QUADS).size(), alone.size());
@@ -179,11 +173,11 @@ TEST_F(CloudmanSceneTest, GathersOnlySpritesWellInsideTheViewIntoOneDrawAndKeeps
         }
     };
 
-    drawThroughCube(3000, 100);  // everything well inside: one draw for the figure, one for the layer
+    drawAtSceneTime(3000, 100);  // everything well inside: one draw for the figure, one for the layer
     expectSameSprites(sprites(), 100);
     EXPECT_EQ(primitivesOf(GL_QUADS).size(), 2u);
 
-    drawThroughCube(3000, 30);  // the layer spreads over about +-40: some in, some out
+    drawAtSceneTime(3000, 30);  // the layer spreads over about +-40: some in, some out
     const std::vector<Sprite> mixed = sprites();
     expectSameSprites(mixed, 30);
     std::size_t shared = 0;

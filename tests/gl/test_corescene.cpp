@@ -10,13 +10,7 @@ constexpr int FIRST_FRAME = 420000;  // show time at which the timeline makes th
 
 struct CoreSceneTest : SceneFixture<CoreScene> {
     const glrec::Primitive& shellBatch() const { return *primitivesOf(GL_TRIANGLES).at(0); }
-    std::size_t raysDrawn() const
-    {
-        std::size_t n = 0;
-        for (const glrec::Primitive* batch : primitivesOf(GL_TRIANGLES))
-            n += batch->texture == scene.rayTexture && batch->textured;
-        return n;
-    }
+    std::size_t raysDrawn() const { return primitivesOf(GL_TRIANGLES, scene.rayTexture).size(); }
 };
 }
 

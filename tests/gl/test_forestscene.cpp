@@ -60,7 +60,7 @@ TEST_F(ForestSceneTest, LeavesComeFromTheRunningSequenceThenFromSeedFive)
     EXPECT_EQ(rebuilt.leafCount(), expected);
 }
 
-TEST_F(ForestSceneTest, LeavesAppearAtSixtySecondsUnfoldOverOneSecondAndBlushOrangeRed)
+TEST_F(ForestSceneTest, LeavesAppearAtSixtySecondsUnfoldOverOneSecondBlushOrangeRedAndDriftFromSeventyLeafZeroFirst)
 {
     drawAt(SCENE_START + 59999);
     EXPECT_TRUE(primitivesOf(GL_POLYGON).empty());
@@ -78,10 +78,8 @@ TEST_F(ForestSceneTest, LeavesAppearAtSixtySecondsUnfoldOverOneSecondAndBlushOra
     EXPECT_LE(primitivesOf(GL_POLYGON).at(26)->vertices.at(0).a, 0.0f);
     drawAt(SCENE_START + 63600);
     EXPECT_NEAR(primitivesOf(GL_POLYGON).at(26)->vertices.at(0).a, 0.3f, 1e-5f);
-}
 
-TEST_F(ForestSceneTest, LeavesDriftFromSeventySecondsLeafZeroFirst)
-{
+    // From seventy seconds they drift, leaf 0 first.
     drawAt(SCENE_START + 65000);
     const std::vector<double> rest0 = leafPlace(0), rest1 = leafPlace(1), rest50 = leafPlace(50);
     drawAt(SCENE_START + 70000);  // the drift begins: nothing has moved yet

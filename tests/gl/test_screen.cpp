@@ -1,9 +1,14 @@
-// test_screen.cpp -- the show on outputs of other sizes: sizes in pixels follow the picture's height,
-// wider than GL allows is clamped and said once, the bars are cleared black, cards stay in the picture.
+// test_screen.cpp -- the whole show built from the generated assets: every entry at its time, the
+// loading bar after each, the first and last frames of the main loop; and on outputs of other sizes:
+// sizes in pixels follow the picture's height, wider than GL allows is clamped and said once, the
+// bars are cleared black, cards stay in the picture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "board.h"
@@ -38,7 +43,7 @@ std::vector<double> sizesInEffect()
 }
 
 // Works in the show folder (the generated assets) and puts the output back to 1024x768 afterwards.
-class ScreenTest : public ::testing::Test {
+class Show : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -75,7 +80,47 @@ protected:
 
 }  // namespace
 
-TEST_F(ScreenTest, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewSize)
+// Builds the whole timeline, as the show does behind its loading screen.
+TEST_F(Show, BuildsEachRowAtItsBarBehindTheLoadingScreenAndPlaysEveryEntryInTurnTo490Seconds)
+{
+    glrec::setClock(0);
+    Demo demo(Demo::Unloaded{});
+    demo.buildTimeline();
+    EXPECT_EQ(demo.progress, 22);  // the loading bar, a step for every entry
+
+    const std::vector<TimelineRow>& rows = timelineRows();
+    ASSERT_EQ(demo.timeline.size(), rows.size() + 1);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(demo.timeline[i].start, rows[i].startBar * 2000) << rows[i].name;  // 2 s a bar
+        std::string type = typeid(*demo.timeline[i].scene).name();  // e.g. "10StormScene"
+        std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) { return std::tolower(c); });
+        const std::string expected = rows[i].kind == SceneKind::Board ? "board" : rows[i].name + std::string("scene");
+        EXPECT_NE(type.find(expected), std::string::npos) << rows[i].name << " built as " << type;
+    }
+    EXPECT_EQ(demo.timeline.back().start, 490000);
+    EXPECT_EQ(demo.timeline.back().scene, nullptr);
+
+    demo.startClockAndMusic(false);
+    ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 0);
+    // A stall of 200 s: the following frames still advance one entry each.
+    glrec::setClock(200000);
+    for (int expected = 1; expected <= 9; ++expected) {
+        ASSERT_TRUE(demo.advanceTimeline());
+        EXPECT_EQ(demo.currentEntry(), expected);
+    }
+    ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 9);  // the forest card (204 s) is still in the future
+
+    glrec::setClock(489999);
+    for (int step = 0; step < 20; ++step)
+        ASSERT_TRUE(demo.advanceTimeline());
+    EXPECT_EQ(demo.currentEntry(), 20);  // the credits are still on at 489999 ms
+    glrec::setClock(490000);
+    EXPECT_FALSE(demo.advanceTimeline());
+}
+
+TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewSize)
 {
     glrec::setClock(0);
     Demo demo(Demo::Unloaded{});
@@ -126,7 +171,7 @@ TEST_F(ScreenTest, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtT
     EXPECT_EQ(glrec::callsNamed("glPointSize").back().args[0], 1.40625);
 }
 
-TEST_F(ScreenTest, SizesBeyondTheGlLimitAreClampedAndSaidOnce)
+TEST_F(Show, SizesBeyondTheGlLimitAreClampedAndSaidOnce)
 {
     glrec::state().largestSize = 10;
     setOutputSize(3840, 2160);  // scale 2.8125
@@ -142,7 +187,7 @@ TEST_F(ScreenTest, SizesBeyondTheGlLimitAreClampedAndSaidOnce)
     EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
 }
 
-TEST_F(ScreenTest, BarsAreClearedBlackOutsideThePictureAndTheSceneStateIsLeftAsItWas)
+TEST_F(Show, BarsAreClearedBlackOutsideThePictureAndTheSceneStateIsLeftAsItWas)
 {
     setOutputSize(1920, 1080);
     EXPECT_EQ(glrec::callsNamed("glViewport").back().args, (std::vector<double>{240, 0, 1440, 1080}));
@@ -170,7 +215,7 @@ TEST_F(ScreenTest, BarsAreClearedBlackOutsideThePictureAndTheSceneStateIsLeftAsI
     EXPECT_TRUE(glrec::state().log.empty());  // no bars, no calls: the design size draws as it always did
 }
 
-TEST_F(ScreenTest, ARealCardIsDrawnOnlyWhereItShowsAnythingInsideThePictureAndLaysOutAgainWhenItMoves)
+TEST_F(Show, ARealCardIsDrawnOnlyWhereItShowsAnythingInsideThePictureAndLaysOutAgainWhenItMoves)
 {
     Board card("titleboard.png");
     glrec::setClock(0);
@@ -203,7 +248,7 @@ TEST_F(ScreenTest, ARealCardIsDrawnOnlyWhereItShowsAnythingInsideThePictureAndLa
     EXPECT_GT(glrec::primitives().back().scissor[0] + glrec::primitives().back().scissor[2], 1024);  // spans the new width
 }
 
-TEST_F(ScreenTest, PicturesTallerThanTheLayoutLoadTheLargerDrawings)
+TEST_F(Show, PicturesTallerThanTheLayoutLoadTheLargerDrawings)
 {
     EXPECT_EQ(imageForPicture("titleboard.png"), "titleboard.png");
     setOutputSize(1920, 1080);

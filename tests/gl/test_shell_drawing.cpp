@@ -24,16 +24,12 @@ struct ShellDrawing : ::testing::Test {
     ~ShellDrawing() override { Tempo::setTickSource(nullptr); }
 
     // The overlay pass at show time ms: the quads drawn with one texture.
-    std::vector<glrec::Primitive> overlayQuadsAt(int ms, GLuint texture)
+    std::vector<const glrec::Primitive*> overlayQuadsAt(int ms, GLuint texture)
     {
         glrec::reset();
         glrec::setClock(ms);
         demo.drawOverlays();
-        std::vector<glrec::Primitive> found;
-        for (const glrec::Primitive* quad : primitivesOf(GL_QUADS))
-            if (quad->texture == texture)
-                found.push_back(*quad);
-        return found;
+        return primitivesOf(GL_QUADS, texture);
     }
 
     // One frame of a card at show time ms: its batches, one per screen region.
@@ -118,7 +114,7 @@ TEST_F(ShellDrawing, OverlayPassShiftsTheGrainByOneRandomValueAndLeavesDocumente
     EXPECT_TRUE(grain.texture == 12 && grain.vertices[0].s == shift && grain.vertices[2].t == shift + 4);
 }
 
-TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhileDark)
+TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstBlobsAreCappedAndLeftOutWhileDarkAndTheLetterboxDipsGentlyWhenAsked)
 {
     const std::pair<int, std::size_t> linesAt[] = {{2136, 0}, {2137, 1}, {4274, 0}, {6411, 2}};
     for (auto [ms, lines] : linesAt)  // line A on in odd periods of 2137 ms, line B of 5422 ms
@@ -134,22 +130,19 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstAndBlobsAreCappedAndLeftOutWhi
         const auto blobs = overlayQuadsAt(e.ms, 14);
         ASSERT_EQ(blobs.size(), e.levels.size()) << e.ms;
         for (std::size_t i = 0; i < blobs.size(); ++i)
-            EXPECT_NEAR(blobs[i].vertices[0].r, e.levels[i], 1e-4f) << e.ms;
+            EXPECT_NEAR(blobs[i]->vertices[0].r, e.levels[i], 1e-4f) << e.ms;
     }
-}
 
-TEST_F(ShellDrawing, LetterboxDipsATenthAsDesignedAndGentleNeverDimsTheLinearLightByATenth)
-{
-    // The sine's trough lies near 70.7 ms: the designed mask multiplies by 0.9 there.
+    // The letterbox's sine trough lies near 70.7 ms: the designed mask multiplies by 0.9 there.
     ASSERT_EQ(overlayQuadsAt(71, 11).size(), 1u);
-    EXPECT_NEAR(overlayQuadsAt(71, 11)[0].vertices[0].r, 0.9f, 1e-3f);
+    EXPECT_NEAR(overlayQuadsAt(71, 11)[0]->vertices[0].r, 0.9f, 1e-3f);
     demo.gentle = true;
-    EXPECT_NEAR(overlayQuadsAt(71, 11)[0].vertices[0].r, 0.98f, 1e-3f);
+    EXPECT_NEAR(overlayQuadsAt(71, 11)[0]->vertices[0].r, 0.98f, 1e-3f);
     // Over a whole second, the gentle dip in linear light (colour ^ 2.2) stays well under the
     // tenth of full brightness that makes a transition.
     float deepest = 1;
     for (int ms = 0; ms < 1000; ++ms)
-        deepest = std::min(deepest, std::pow(std::min(1.0f, overlayQuadsAt(ms, 11)[0].vertices[0].r), 2.2f));
+        deepest = std::min(deepest, std::pow(std::min(1.0f, overlayQuadsAt(ms, 11)[0]->vertices[0].r), 2.2f));
     EXPECT_GT(deepest, 0.95f);
     EXPECT_LT(deepest, 0.96f);  // it still flickers
 }

@@ -47,7 +47,7 @@ struct TeddyTest : ::testing::Test {
 };
 }  // namespace
 
-TEST_F(TeddyTest, ShadeGrowsAsTheNormalFacesMinusXAndPositionsGoOutAsRead)
+TEST_F(TeddyTest, ShadeGrowsAsTheNormalFacesMinusXAfterTheModelViewRotationAndPositionsGoOutAsRead)
 {
     Teddy teddy;
     teddy.draw();
@@ -56,11 +56,8 @@ TEST_F(TeddyTest, ShadeGrowsAsTheNormalFacesMinusXAndPositionsGoOutAsRead)
     EXPECT_TRUE(drawn.mode == GL_TRIANGLES && drawn.vertices[4].t == 0.0f);  // always the ramp's first row
     EXPECT_EQ(drawn.vertices[5].y, 1.0f);
     EXPECT_EQ(drawn.vertices[5].nx, -4.0f);  // not normalised
-}
 
-TEST_F(TeddyTest, ShadeFollowsTheModelViewRotationButNotItsScaleOrTranslation)
-{
-    Teddy teddy;
+    // The shade follows the model-view's rotation, but not its scale or translation.
     glPushMatrix();
     glRotatef(90.0f, 0.0f, 0.0f, 1.0f);
     teddy.draw();

@@ -10,7 +10,7 @@ const float FRUSTUM[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, -101.0f / 99, -1, 0, 0,
 const float IDENTITY[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 }
 
-TEST(ViewVolume, HoldsWellOnlyPointsInsideByAMarginInFrontOfTheEye)
+TEST(ViewVolume, HoldsWellOnlyPointsInsideByAMarginAndMissesOnlySpheresWhollyBeyondOnePlane)
 {
     const ViewVolume view(IDENTITY, FRUSTUM);
     EXPECT_TRUE(view.holdsWell({0, 0, -10}));
@@ -24,11 +24,8 @@ TEST(ViewVolume, HoldsWellOnlyPointsInsideByAMarginInFrontOfTheEye)
     // Points are in the model-view's model space: moved 10 units away, the origin is well inside.
     const float away[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, -10, 1};
     EXPECT_TRUE(ViewVolume(away, FRUSTUM).holdsWell({0, 0, 0}));
-}
 
-TEST(ViewVolume, MissesOnlySpheresWhollyBeyondOnePlane)
-{
-    const ViewVolume view(IDENTITY, FRUSTUM);
+    // Spheres are missed only when wholly beyond one plane.
     EXPECT_TRUE(view.misses({0, 0, 5}, 1));        // behind the eye
     EXPECT_FALSE(view.misses({0, 0, -0.5f}, 1));   // through the near plane
     // 12 units right at distance 10: sqrt(2) units beyond the right side.

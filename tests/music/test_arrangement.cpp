@@ -47,7 +47,7 @@ bool hasNoteAt(Instrument instrument, int step)
 
 }  // namespace
 
-TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsAndOpeningWithACrashOrAKick)
+TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsOpeningWithACrashOrAKickAndNoGaps)
 {
     const std::vector<TimelineRow>& rows = timelineRows();
     const std::vector<Section> sections = sectionsOf(rows);
@@ -59,10 +59,7 @@ TEST(Arrangement, HasOneSectionWithMusicPerRowEndingWhereTheNextBeginsAndOpening
         const int step = barToStep(sections[i].startBar);
         EXPECT_TRUE(hasNoteAt(Instrument::Crash, step) || hasNoteAt(Instrument::Kick, step)) << rows[i].name;
     }
-}
-
-TEST(Arrangement, RefusesRowsThatLeaveAGapOverlapOrRunPastTheEndAndRowsWithoutMusic)
-{
+    // Rows that leave a gap, overlap or run past the end, and rows without music, are refused.
     auto row = [](const char* name, int startBar, int bars) { return TimelineRow{name, nullptr, SceneKind::Galaxy, startBar, bars}; };
     EXPECT_THROW(sectionsOf({row("galaxy", 3, 10)}), Exception);                      // late start
     EXPECT_THROW(sectionsOf({row("galaxy", 0, 10), row("wormhole", 12, 5)}), Exception);  // gap
@@ -99,7 +96,7 @@ TEST(Composition, GrowsTheFirstTreeOneMalletNotePerLevelAndEachOtherTreeWithAPlu
     EXPECT_EQ(forestBeatsOf(Instrument::Pluck), trees);
 }
 
-TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
+TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeatsAndKicksEveryBeatOfTheDrivingScenes)
 {
     const int swoop = beatToStep(firstBeatOf(SceneKind::Planet) + PLANET_SWOOP_BEAT);
     EXPECT_TRUE(hasNoteAt(Instrument::Crash, swoop) && hasNoteAt(Instrument::Boom, swoop));
@@ -116,10 +113,7 @@ TEST(Composition, HitsTheSwoopTheLeavesTheBorderAndTheBurstOnTheirBeats)
     // Before the burst the shell throbs on even beats only: the kick keeps off the odd ones.
     for (int beat : kickBeats(fullScore()))
         EXPECT_FALSE(beat >= core && beat < core + CORE_BURST_BEAT && beat % 2 == 1) << "kick on odd beat " << beat;
-}
-
-TEST(Composition, PutsAKickOnEveryBeatOfTheDrivingScenes)
-{
+    // The driving scenes have a kick on every beat.
     const std::vector<int> beats = kickBeats(fullScore());
     auto has = [&](int beat) { return std::binary_search(beats.begin(), beats.end(), beat); };
     for (int bar : {18, 42, 150, 222})

@@ -91,14 +91,12 @@ TEST(Mix, RepeatsEchoesOnTheSixteenthGrid)
     EXPECT_GT(peakIn(mix, repeat - 2, repeat + 300), 0.05f);
 }
 
-TEST(Mastering, MeterReadsAStereoSineAtItsLevelAndQuietnessAsMinus70)
+TEST(Mastering, MeterReadsASineAtItsLevelAndQuietnessAsMinus70AndALoudMixIsBroughtToTheTargetUnderTheCeiling)
 {
     EXPECT_NEAR(integratedLoudness(sine(1000.f, -23.f, 5.0)), -23.0, 0.1);
     EXPECT_LE(integratedLoudness(sine(1000.f, -90.f, 5.0)), -70.0);
-}
 
-TEST(Mastering, BringsALoudMixToTheTargetWithEverySampleUnderTheCeilingAndFadesToSilence)
-{
+    // A loud mix is brought to the target with every sample under the ceiling, and fades to silence.
     StereoMix mix = sine(80.f, 0.f, 8.0);
     for (std::int64_t i = 0; i < mix.frames(); i += 22050)
         for (std::int64_t k = 0; k < 200 && i + k < mix.frames(); ++k)

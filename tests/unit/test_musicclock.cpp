@@ -68,7 +68,7 @@ TEST(MusicClock, FollowsADeviceClockHalfAPerMilleFastOrSlowThroughTheWholeShowWi
     }
 }
 
-TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
+TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeardAndWithNoDeviceRunsOnTheSystemClock)
 {
     MusicClock clock(RATE, LATENCY_MS);
     clock.start(0.0);
@@ -79,10 +79,7 @@ TEST(MusicClock, WaitsForTheDeviceThenStartsWhereTheMusicIsHeard)
     EXPECT_NEAR(clock.read(90.0), 10.0 - LATENCY_MS, 1e-6);
     EXPECT_NEAR(clock.read(80.0 + LATENCY_MS + 40.0), 40.0, 1e-6);
     EXPECT_TRUE(clock.followingDevice());
-}
 
-TEST(MusicClock, WithNoDeviceRunsOnTheSystemClock)
-{
     // Never called back: it waits a while, then goes on with the system clock rather than freeze.
     MusicClock silent(RATE, LATENCY_MS);
     silent.start(0.0);
@@ -108,7 +105,7 @@ TEST(MusicClock, LatencyComesFromTheUserThenFromWhatTheDriverIsKnownToAdd)
         EXPECT_NEAR(deviceLatencyMs("alsa", nonsense, 4096, 44100), 92.9, 0.1) << nonsense;
 }
 
-TEST(FrameLead, LearnsTheTimeToTheScreenPlusHalfAFrameOnScreenAndMovesInBoundedSteps)
+TEST(FrameLead, LearnsTheTimeToTheScreenPlusHalfAFrameOnScreenMovesInBoundedStepsAndNeverBack)
 {
     FrameLead lead;
     EXPECT_DOUBLE_EQ(lead.frameTime(1000.0), 1000.0);  // nothing learned yet
@@ -135,17 +132,15 @@ TEST(FrameLead, LearnsTheTimeToTheScreenPlusHalfAFrameOnScreenAndMovesInBoundedS
         }
     }
     EXPECT_NEAR(lead.lead(), 240.0, 1.0);
-}
 
-TEST(FrameLead, IsBoundedAndNeverDrawsAFrameEarlierThanTheOneBefore)
-{
-    FrameLead lead;
-    lead.presented(0.0, 5000.0);  // a five-second stall is not a frame time to plan for
-    EXPECT_DOUBLE_EQ(lead.lead(), FrameLead::MAX_LEAD_MS);
-    const double first = lead.frameTime(1000.0);
+    // Bounded, and never drawing a frame earlier than the one before.
+    FrameLead stalled;
+    stalled.presented(0.0, 5000.0);  // a five-second stall is not a frame time to plan for
+    EXPECT_DOUBLE_EQ(stalled.lead(), FrameLead::MAX_LEAD_MS);
+    const double first = stalled.frameTime(1000.0);
     for (int i = 0; i < 50; ++i)
-        lead.presented(6000.0 + i * 10.0, 6000.0 + i * 10.0 + 1.0);
-    EXPECT_GE(lead.frameTime(1001.0), first);  // the lead shrank, the picture does not go back
+        stalled.presented(6000.0 + i * 10.0, 6000.0 + i * 10.0 + 1.0);
+    EXPECT_GE(stalled.frameTime(1001.0), first);  // the lead shrank, the picture does not go back
 }
 
 namespace {
@@ -186,7 +181,7 @@ std::vector<double> cutOffsets(FrameCost frameMs, int cuts)
 
 }  // namespace
 
-TEST(FrameLead, HoldsTheFirstFrameOfACutUntilTheCutIsHeard)
+TEST(FrameLead, HoldsTheFirstFrameOfACutUntilItIsHeardButNotBeforeLearningNorTwice)
 {
     // Even 100 ms frames: every cut reaches the screen as it is heard, not up to half a frame off,
     // and the waiting is not learned as drawing time.
@@ -208,10 +203,8 @@ TEST(FrameLead, HoldsTheFirstFrameOfACutUntilTheCutIsHeard)
         sum += uneven[i];
     }
     EXPECT_LT(std::fabs(sum / (uneven.size() - 5)), 15.0);
-}
 
-TEST(FrameLead, HoldsNothingBeforeItHasLearnedAndNoCutAlreadyShown)
-{
+    // Nothing is held before the lead is learned, nor a cut already shown.
     FrameLead lead;
     bool hold = true;
     EXPECT_DOUBLE_EQ(lead.frameTime(1000.0, 1050.0, hold), 1000.0);

@@ -43,7 +43,7 @@ TEST(Picture, ReadsWidthByHeightAndRefusesAnythingElse)
     }
 }
 
-TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwiseAndGentleOnlyWhenAskedWithAnyOutput)
+TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwiseGentleOnlyWhenAskedAndRefuseWhatTheyDoNotKnow)
 {
     const ShowOptions plain = parseShowOptions({});
     EXPECT_TRUE(plain.action == ShowOptions::Play && plain.width == 1024 && plain.height == 768 && plain.fullScreen &&
@@ -59,10 +59,8 @@ TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwiseAndGentleOnlyW
     EXPECT_EQ(parseShowOptions({"--native", "--help"}).action, ShowOptions::Help);  // help wins, whatever else is given
     EXPECT_EQ(parseShowOptions({"--version"}).action, ShowOptions::Version);
     EXPECT_EQ(parseShowOptions({"--gentle", "--bogus"}).action, ShowOptions::Fail);
-}
 
-TEST(ShowOptions, RefuseUnknownOptionsMissingOrMalformedSizesAndTwoOutputs)
-{
+    // Unknown options, missing or malformed sizes and two outputs are refused in one line.
     const std::vector<std::vector<std::string>> bad = {
         {"--fullscreen"}, {"-n"}, {"native"}, {"--window"}, {"--window", "800"}, {"--window", "800x600x1"},
         {"--window", "--native"}, {"--native", "--window", "800x600"}, {"--native", "--native"}, {"--window=800x600"}};

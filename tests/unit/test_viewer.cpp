@@ -73,7 +73,7 @@ TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
         EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
 }
 
-TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughTheWholeRunningOrder)
+TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNextFrameOfTheGrid)
 {
     const std::vector<int> starts = showStarts();
     // In the forest (212 s to 300 s), before and after its board and the border.
@@ -102,12 +102,13 @@ TEST(ViewerJumps, LeadToTheStartsOfTheNextAndPreviousEntriesAndTheShowThroughThe
     for (; at > 0; --jumps)
         at = actionTarget(ViewerAction::PreviousEntry, starts, at);
     EXPECT_EQ(jumps, 0);
-}
 
-TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
-{
-    const std::vector<int> starts = showStarts();
-    // At 60 frames a second frame n shows floor(n * 1000 / 60) ms: 1000 is frame 60.
+    // The entry playing, never the end.
+    const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};
+    for (auto [ms, entry] : entries)
+        EXPECT_EQ(entryAt(starts, ms), entry) << ms;
+
+    // Frame steps move one frame of the step grid from the frame on screen. At 60 frames a second frame n shows floor(n * 1000 / 60) ms: 1000 is frame 60.
     EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, 1000), 1016);
     EXPECT_EQ(actionTarget(ViewerAction::StepBack, starts, 1000), 983);
     // Between two frames the one on screen is the earlier: steps go from it.
@@ -122,14 +123,6 @@ TEST(ViewerSteps, MoveOneFrameOfTheStepGridFromTheFrameOnScreen)
         const double frame = viewerFrameMs(viewerFrameAtOrBefore(ms));
         EXPECT_EQ(actionTarget(ViewerAction::StepForward, starts, actionTarget(ViewerAction::StepBack, starts, ms)), frame) << ms;
     }
-}
-
-TEST(ViewerSteps, EntryAtNamesTheEntryPlayingNeverTheEnd)
-{
-    const std::vector<int> starts = showStarts();
-    const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};
-    for (auto [ms, entry] : entries)
-        EXPECT_EQ(entryAt(starts, ms), entry) << ms;
 }
 
 TEST(ViewerClock, StandsStillWhilePausedAndGoesOnFromThereWhenTheMusicIsStartedAgain)
@@ -185,12 +178,10 @@ TEST(ViewerClock, ASeekBackStartsTheShowPositionAtTheEntryAndTheFramesFromIt)
 TEST(ShowOptions, StartAtSecondsOrAtAnEntryByName)
 {
     EXPECT_EQ(parseShowOptions({}).startMs, 0);
-    EXPECT_EQ(parseShowOptions({"--start", "212"}).startMs, 212000);
-    EXPECT_EQ(parseShowOptions({"--start", "212.5"}).startMs, 212500);
-    EXPECT_EQ(parseShowOptions({"--start", "0"}).startMs, 0);
-    EXPECT_EQ(parseShowOptions({"--start", "forest"}).startMs, 212000);
-    EXPECT_EQ(parseShowOptions({"--start", "storm board"}).startMs, 332000);
-    EXPECT_EQ(parseShowOptions({"--start", "title board"}).startMs, 0);
+    const std::pair<const char*, int> starts[] = {{"212", 212000}, {"212.5", 212500}, {"0", 0}, {"forest", 212000},
+                                                     {"storm board", 332000}, {"title board", 0}};
+    for (auto [start, ms] : starts)
+        EXPECT_EQ(parseShowOptions({"--start", start}).startMs, ms) << start;
     const ShowOptions both = parseShowOptions({"--window", "800x600", "--start", "core"});
     EXPECT_TRUE(both.action == ShowOptions::Play && both.startMs == 420000 && both.width == 800 && !both.fullScreen);
     for (const char* bad : {"490", "-1", "soon", "", "212s", "nan", "Forest"}) {

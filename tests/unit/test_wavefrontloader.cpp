@@ -70,7 +70,7 @@ TEST_F(WavefrontLoaderTest, CornersNameTheirOneBasedEntriesAndAQuadSplitsAlongIt
     expectVec3(normals[8], 1, 0, 0);
 }
 
-TEST_F(WavefrontLoaderTest, ReadsOnlyTheFirstObjectAndNothingWithoutOne)
+TEST_F(WavefrontLoaderTest, ReadsOnlyTheFirstObjectNothingWithoutOneAnySpacingAndNoOtherStatements)
 {
     load("v 100 100 100\nvn 1 0 0\nf 1/1/1 1/1/1 1/1/1\n" + TABLES + "f 1/1/1 2/2/2 3/3/3\no second\nv 50 50 50\n");
     std::vector<Vec3> all{{-1, -1, -1}};
@@ -82,10 +82,8 @@ TEST_F(WavefrontLoaderTest, ReadsOnlyTheFirstObjectAndNothingWithoutOne)
     load("v 1 2 3\nv 4 5 6\nv 7 8 9\nvt 0 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 3/1/1\n");
     EXPECT_EQ(positionCount(), 0u);
     EXPECT_TRUE(loader.triangleVertices(0).empty());
-}
 
-TEST_F(WavefrontLoaderTest, ReadsAnySpacingCrLfAndAnUnendedLastLineAndIgnoresOtherStatements)
-{
+    // Any spacing, CR LF and an unended last line; other statements ignored.
     load("o x\r\n# v 9 9 9\r\ng group\r\ns 1\r\nusemtl fur\r\nv \t-1.5   2e1\t 0.25\r\nvp 1 2 3\r\n\r\nx\r\nvt 0 0\r\n"
          "vn 0 -1 0\r\nf  1/1/1\t1/1/1   +1/1/1 ");
     EXPECT_EQ(positionCount(), 1u);
