@@ -2,7 +2,8 @@
 # test_viewer.sh -- the viewer's keys in the live show under Xvfb: keys pressed while it loads are
 # obeyed at its first frame, a pause holds a jump's frame, and the entry starts reached with Right,
 # Left and Home look as the capture tool draws them; --start names an entry; a window resized while
-# the storm plays keeps its point sizes. Skips without xdotool or ffmpeg.
+# the storm plays keeps its point sizes; without --gentle the photosensitivity warning comes first
+# and a key starts the show. Skips without xdotool or ffmpeg.
 source "$(dirname "$0")/lib.sh"
 measure=$2
 for tool in xdotool ffmpeg Xvfb; do
@@ -22,15 +23,16 @@ start_display
 shot="$SCRATCH/shot.png"
 grab() { ffmpeg -v error -y -f x11grab -video_size 1024x768 -i "$DISPLAY" -frames:v 1 "$shot" 2>/dev/null; }
 press() { xdotool key "$@" 2>/dev/null; }  # to the focus: the show's window, alone on the display
-# Waits until the screen is within 2.5 levels of the capture at MS (the grain differs: it takes one
-# random value a frame), for at most 240 s; says how close it came.
+# Waits until the screen is within 2.5 levels of the capture at MS, or of a picture (the grain
+# differs: it takes one random value a frame), for at most 240 s; says how close it came.
 closest=
-wait_for() {  # MS
-  local diff
+wait_for() {  # MS | PICTURE
+  local diff picture=$1
+  [[ $1 == *.png ]] || picture=$(reference "$1")
   closest=
   for _ in $(seq 1 240); do
     grab || { sleep 1; continue; }
-    diff=$("$measure" mean-diff "$shot" "$(reference "$1")")
+    diff=$("$measure" mean-diff "$shot" "$picture")
     closest=$diff
     awk "BEGIN { exit !($diff < 2.5) }" && return 0
     sleep 1
@@ -109,6 +111,27 @@ if escape_ends "$show" "$SCRATCH/show.out"; then
   pass "Space resumes and Escape ends the show, status 0, nothing printed"
 else
   fail "resume and Escape: status $status, output '$(cat "$SCRATCH/show.out")'"
+fi
+
+# Without --gentle the warning comes up after loading, before the music, and a key starts the show.
+ffmpeg -v error -y -i "$SHOW_DIR/flashwarning.png" -vf scale=1024:768 "$SCRATCH/warning.png"
+(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec timeout 900 ./bearings --window 1024x768 >"$SCRATCH/plain.out" 2>&1) &
+show=$!
+if wait_for "$SCRATCH/warning.png"; then
+  pass "the plain show puts up its photosensitivity warning first ($closest levels from the page)"
+else
+  fail "no warning page: closest '$closest' levels"
+fi
+press space
+if wait_for 0; then
+  pass "a key on the warning starts the show at its first card ($closest levels)"
+else
+  fail "after a key on the warning: closest to the first card '$closest' levels"
+fi
+if escape_ends "$show" "$SCRATCH/plain.out"; then
+  pass "Escape ends the plain show, status 0, nothing printed"
+else
+  fail "Escape after the warning: status $status, output '$(cat "$SCRATCH/plain.out")'"
 fi
 
 finish
