@@ -105,37 +105,4 @@ for good in "--native" "--window 800x600"; do
     fail "bearings $good with no display: status $STATUS, '$OUT'"
 done
 
-# Starts the show in a 640x480 window with the given options; sets show (its PID) and window (its X
-# id, once mapped).
-start_window() {
-  (cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy exec ./bearings --window 640x480 "$@" >/dev/null 2>&1) &
-  show=$!
-  window=
-  for _ in $(seq 1 100); do
-    window=$(xwininfo -root -tree 2>/dev/null | awk '/"bearings"/ && /640x480/ {print $1; exit}')
-    [ -n "$window" ] && break
-    sleep 0.3
-  done
-}
-
-# A window resized while the show plays: the picture is drawn again at the new size, between bars.
-start_display
-start_window
-sleep 12  # past the loading screen, into the show
-xdotool windowsize "$window" 800 450 2>/dev/null
-sleep 4
-read -r left top < <(xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {print x, $NF}')
-size=$(xwininfo -id "$window" 2>/dev/null | awk '/Width/ {w=$NF} /Height/ {print w "x" $NF}')
-ffmpeg -v error -y -f x11grab -video_size 800x450 -i "$DISPLAY+${left:-0},${top:-0}" -frames:v 1 "$SCRATCH/resized.png" 2>/dev/null
-kill "$show" 2>/dev/null
-wait "$show"
-status=$?
-bars=$("$measure" outside "$SCRATCH/resized.png" 100 0 600 450)
-inside=$("$measure" outside "$SCRATCH/resized.png" 101 0 598 450)
-if [ "$size" = "800x450" ] && [ "$bars" = "0" ] && [ "${inside:-0}" -gt 0 ] && [ "$status" -eq 0 ]; then
-  pass "a window resized to 800x450 shows the picture at 600x450 between black bars, and quits cleanly"
-else
-  fail "resized window: size '$size', bars '$bars', picture edge '$inside', status $status"
-fi
-
 finish
