@@ -6,7 +6,8 @@
 # usage: scripts/avsync.sh [--seconds N] [--busy N] [--calibrate] [--jump AT] [--program FILE] [--max-mean MS]
 #                          [--max-cut MS] [--stall AT,SECONDS | --restart AT | --move AT] [--max-back S]
 #                          [--keep DIR] [BUILD_DIR]
-#   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s)
+#   --seconds N   how long to play after the music starts (default 82: cuts at 0, 14, 28, 36, 76 s;
+#                 a cut is measured when 5 s of play follow it)
 #   --busy N      run N busy processes alongside (a loaded machine)
 #   --stall AT,S  at AT s after the music started, suspend the sink for S s (a device that stalls)
 #   --restart AT  at AT s, kill the sound server and start it again (a lost device that comes back)
@@ -175,7 +176,8 @@ sleep 0.3
 echo "avsync: $([ "$calibrate" -eq 1 ] && echo "calibration source" || echo "bearings"), $busy busy process(es), $seconds s${fault:+, $fault at $fault_at s${stall_for:+ for $stall_for s}}"
 grep '^bearings:' "$work/program.log"
 ffmpeg -v error -y -i "$show/music.ogg" -f s16le -ac 1 -ar 44100 "$work/music.raw"
-cuts="0,14000,28000,36000,76000"
+# The cuts with at least 5 s of the play after them, which finding them needs.
+cuts=$(printf '%s\n' 0 14000 28000 36000 76000 | awk -v end="$seconds" '$1 <= (end - 5) * 1000' | paste -sd,)
 extra=()
 [ "$calibrate" -eq 1 ] && extra=(--clicks)
 if [ -n "$jump" ]; then
