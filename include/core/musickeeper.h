@@ -26,7 +26,7 @@ public:
 // with a dropout on the radio, rather than seeing the show freeze or play on out of step.
 class MusicKeeper {
 public:
-    static constexpr double RETRY_MS = 250.0;  // between attempts to open a device again: a server back is heard within 2 s
+    static constexpr double RETRY_MS = 250.0;  // between attempts to open a device again
 
     MusicKeeper(MusicOutput& output, MusicClock& clock, std::ostream& log) : output(output), clock(clock), log(log) {}
 
