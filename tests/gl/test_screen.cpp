@@ -58,23 +58,6 @@ protected:
         std::filesystem::current_path(previousFolder);
     }
 
-    // The sizes in effect (see sizesInEffect) through each animated scene's setup, its first frame
-    // (which starts its own clock) and a frame in the middle of its entry.
-    std::vector<double> sizesDrawn(Demo& demo)
-    {
-        glrec::state().log.clear();
-        for (std::size_t i = 0; i + 1 < demo.timeline.size(); ++i) {
-            if (timelineRows()[i].kind == SceneKind::Board)
-                continue;
-            glrec::setClock(static_cast<std::uint32_t>(demo.timeline[i].start));
-            demo.timeline[i].scene->setup();
-            demo.timeline[i].scene->draw(*demo.tempo);
-            glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
-            demo.timeline[i].scene->draw(*demo.tempo);
-        }
-        return sizesInEffect();
-    }
-
     std::filesystem::path previousFolder;
 };
 
@@ -139,31 +122,28 @@ TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewS
         Scene& scene = *demo.timeline[i].scene;
         glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
         scene.draw(*demo.tempo);
-        // ...then the window made 1920x1080 and the next frame drawn.
+        // ...then the window made 2048x1536 and the next frame drawn.
         glrec::state().log.clear();
-        demo.outputChanged(1920, 1080);
+        demo.outputChanged(2048, 1536);
         scene.draw(*demo.tempo);
         const std::vector<double> resized = sizesInEffect();
-        // The same frame of the scene started at 1920x1080.
-        glrec::state().log.clear();
-        setOutputSize(1920, 1080);
-        scene.setup();
-        scene.draw(*demo.tempo);
-        const std::vector<double> fresh = sizesInEffect();
+        // The same frame of the scene started at 2048x1536 and at 1024x768: every size, the forest's
+        // branches too, doubles with the picture's height.
+        auto startedAt = [&](int width, int height) {
+            glrec::state().log.clear();
+            setOutputSize(width, height);
+            scene.setup();
+            scene.draw(*demo.tempo);
+            return sizesInEffect();
+        };
+        const std::vector<double> fresh = startedAt(2048, 1536), atDesignSize = startedAt(1024, 768);
         EXPECT_EQ(resized, fresh) << timelineRows()[i].name;
+        ASSERT_EQ(fresh.size(), atDesignSize.size()) << timelineRows()[i].name;
+        for (std::size_t k = 0; k < fresh.size(); ++k)
+            EXPECT_EQ(fresh[k], 2 * atDesignSize[k]) << timelineRows()[i].name << " size " << k;
         checked += fresh.empty() ? 0 : 1;
     }
     EXPECT_EQ(checked, 8);  // every scene but the cloudman draws points or lines
-
-    // Every size drawn, the forest's branches too, doubles with the picture's height.
-    setOutputSize(1024, 768);
-    const std::vector<double> atDesignSize = sizesDrawn(demo);
-    ASSERT_GT(atDesignSize.size(), 20u);
-    setOutputSize(2048, 1536);
-    const std::vector<double> atDouble = sizesDrawn(demo);
-    ASSERT_EQ(atDouble.size(), atDesignSize.size());
-    for (std::size_t i = 0; i < atDouble.size(); ++i)
-        EXPECT_EQ(atDouble[i], 2 * atDesignSize[i]) << "size " << i;
 
     // What a scene inherits before it sets its own: one pixel of the layout, scaled.
     setOutputSize(1920, 1080);
