@@ -178,12 +178,9 @@ TEST(MusicKeeper, AfterAStallOrAMoveTheMusicIsBackInStepWithinTwoSecondsWithoutA
     EXPECT_EQ(show.moves, 1);
 }
 
-TEST(MusicKeeper, LeavesAShowInStepAloneAndADeviceThatNeverComesBackToTheSystemClock)
+// (That a show in step is left alone shows in the single move of each run above, 18 s in step first.)
+TEST(MusicKeeper, LeavesADeviceThatNeverComesBackToTheSystemClock)
 {
-    const Show steady = Kept().play(60.0, 16.7, 2000.0);
-    EXPECT_EQ(steady.moves, 0);
-    EXPECT_LT(steady.backInStepAt, 2000.0 + 16.7);
-
     Kept never;
     never.device.stallFrom = 30000.0;  // and never back
     const Show show = never.play(490.0, 40.0, NEVER);
