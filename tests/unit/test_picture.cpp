@@ -1,8 +1,9 @@
 // test_picture.cpp -- the 4:3 picture in outputs of any shape, and the command-line sizes and options
-// that choose the output. (The pixel scale is checked in the sizes drawn, in test_screen.cpp.)
+// that choose the output and where the show starts. (The pixel scale is checked in the sizes drawn, in test_screen.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "picture.h"
@@ -47,17 +48,16 @@ TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwiseGentleOnlyWhen
 {
     const ShowOptions plain = parseShowOptions({});
     EXPECT_TRUE(plain.action == ShowOptions::Play && plain.width == 1024 && plain.height == 768 && plain.fullScreen &&
-                !plain.resizable && !plain.gentle);
+                !plain.resizable && !plain.gentle && plain.startMs == 0);
     const ShowOptions native = parseShowOptions({"--native"});
     EXPECT_TRUE(native.action == ShowOptions::Play && native.width == 0 && native.height == 0 && native.fullScreen &&
                 !native.gentle);
-    const ShowOptions window = parseShowOptions({"--gentle", "--window", "800x600"});
+    const ShowOptions window = parseShowOptions({"--gentle", "--window", "800x600", "--start", "core"});
     EXPECT_TRUE(window.action == ShowOptions::Play && window.width == 800 && window.height == 600 && !window.fullScreen &&
-                window.resizable && window.gentle);
+                window.resizable && window.gentle && window.startMs == 420000);
     const ShowOptions after = parseShowOptions({"--native", "--gentle"});
     EXPECT_TRUE(after.action == ShowOptions::Play && after.gentle && after.width == 0);
     EXPECT_EQ(parseShowOptions({"--native", "--help"}).action, ShowOptions::Help);  // help wins, whatever else is given
-    EXPECT_EQ(parseShowOptions({"--version"}).action, ShowOptions::Version);
     EXPECT_EQ(parseShowOptions({"--gentle", "--bogus"}).action, ShowOptions::Fail);
 
     // Unknown options, missing or malformed sizes and two outputs are refused in one line.
@@ -71,4 +71,18 @@ TEST(ShowOptions, PlayFullScreenAtTheDesignSizeUnlessToldOtherwiseGentleOnlyWhen
         EXPECT_EQ(options.error.find('\n'), std::string::npos) << "one line: " << options.error;
     }
     EXPECT_NE(parseShowOptions({"--window", "big"}).error.find("'big'"), std::string::npos);  // names what was wrong
+}
+
+TEST(ShowOptions, StartAtSecondsOrAtAnEntryByName)
+{
+    const std::pair<const char*, int> starts[] = {{"212", 212000}, {"212.5", 212500}, {"0", 0}, {"forest", 212000},
+                                                     {"storm board", 332000}, {"title board", 0}};
+    for (auto [start, ms] : starts)
+        EXPECT_EQ(parseShowOptions({"--start", start}).startMs, ms) << start;
+    for (const char* bad : {"490", "-1", "soon", "", "212s", "nan", "Forest"}) {
+        const ShowOptions options = parseShowOptions({"--start", bad});
+        EXPECT_EQ(options.action, ShowOptions::Fail) << "'" << bad << "'";
+        EXPECT_NE(options.error.find(std::string("'") + bad + "'"), std::string::npos) << options.error;
+    }
+    EXPECT_EQ(parseShowOptions({"--start"}).action, ShowOptions::Fail);
 }

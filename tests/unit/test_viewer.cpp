@@ -1,16 +1,14 @@
 // test_viewer.cpp -- the viewer's hands on the live show: which key asks for what, where jumps and
-// frame steps lead, the show position across a pause and a seek against a simulated sound device,
-// and starting part-way from the command line.
+// frame steps lead, and the show position and frames across a pause and a seek against a simulated
+// sound device.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <string>
 #include <utility>
 #include <vector>
 
 #include "musicclock.h"
 #include "runningorder.h"
-#include "showoptions.h"
 #include "sounddevice.h"
 #include "viewer.h"
 
@@ -166,21 +164,4 @@ TEST(ViewerClock, ASeekBackStartsTheFramesFromTheEntry)
     // of some 50 ms): the frame is held at the entry, not drawn before it.
     EXPECT_DOUBLE_EQ(lead.frameTime(212000 - LATENCY_MS), 212000);
     EXPECT_DOUBLE_EQ(lead.frameTime(212900), 212900 + lead.lead());
-}
-
-TEST(ShowOptions, StartAtSecondsOrAtAnEntryByName)
-{
-    EXPECT_EQ(parseShowOptions({}).startMs, 0);
-    const std::pair<const char*, int> starts[] = {{"212", 212000}, {"212.5", 212500}, {"0", 0}, {"forest", 212000},
-                                                     {"storm board", 332000}, {"title board", 0}};
-    for (auto [start, ms] : starts)
-        EXPECT_EQ(parseShowOptions({"--start", start}).startMs, ms) << start;
-    const ShowOptions both = parseShowOptions({"--window", "800x600", "--start", "core"});
-    EXPECT_TRUE(both.action == ShowOptions::Play && both.startMs == 420000 && both.width == 800 && !both.fullScreen);
-    for (const char* bad : {"490", "-1", "soon", "", "212s", "nan", "Forest"}) {
-        const ShowOptions options = parseShowOptions({"--start", bad});
-        EXPECT_EQ(options.action, ShowOptions::Fail) << "'" << bad << "'";
-        EXPECT_NE(options.error.find(std::string("'") + bad + "'"), std::string::npos) << options.error;
-    }
-    EXPECT_EQ(parseShowOptions({"--start"}).action, ShowOptions::Fail);
 }
