@@ -25,15 +25,6 @@ ImageAlpha scattered(int width, int height, int spacing)
     return alpha;
 }
 
-int rectsHolding(const std::vector<ScreenRect>& rects, int x, int y)
-{
-    int n = 0;
-    for (const ScreenRect& r : rects)
-        if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height)
-            ++n;
-    return n;
-}
-
 // True when bilinear sampling of mip level `level` at (s, t), with a repeating texture, reads a
 // texel whose block of the image holds any alpha.
 bool samplesAlpha(const ImageAlpha& alpha, int level, double s, double t)
@@ -64,7 +55,9 @@ void expectCovered(const ImageAlpha& alpha, int vx, int vy, int vw, int vh, int 
     int needed = 0;
     for (int py = 0; py < vh; ++py) {
         for (int px = 0; px < vw; ++px) {
-            const int holders = rectsHolding(rects, vx + px, vy + py);
+            int holders = 0;
+            for (const ScreenRect& r : rects)
+                holders += vx + px >= r.x && vx + px < r.x + r.width && vy + py >= r.y && vy + py < r.y + r.height;
             ASSERT_LE(holders, 1) << "pixel " << px << "," << py << " would be drawn twice";
             const double x = (px + 0.5) / vw * 2 - 1, y = (py + 0.5) / vh * 2 - 1;
             bool sees = false;
