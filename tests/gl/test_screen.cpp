@@ -19,17 +19,19 @@
 
 namespace {
 // The point size or line width in effect at each point or line primitive drawn since the log was
-// cleared (points positive, lines negative), a run of the same once.
-std::vector<double> sizesInEffect()
+// cleared, from log entry `from` on (points positive, lines negative), a run of the same once.
+std::vector<double> sizesInEffect(std::size_t from = 0)
 {
     double point = 0, line = 0;
     std::vector<double> sizes;
-    for (const glrec::Call& call : glrec::state().log) {
+    const std::vector<glrec::Call>& log = glrec::state().log;
+    for (std::size_t k = 0; k < log.size(); ++k) {
+        const glrec::Call& call = log[k];
         if (call.name == "glPointSize")
             point = call.args[0];
         else if (call.name == "glLineWidth")
             line = call.args[0];
-        if (call.name != "glBegin" && call.name != "glDrawArrays" && call.name != "glDrawElements")
+        if (k < from || (call.name != "glBegin" && call.name != "glDrawArrays" && call.name != "glDrawElements"))
             continue;
         const GLenum mode = static_cast<GLenum>(call.args[0]);
         const bool lines = mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP;
@@ -111,7 +113,7 @@ TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewS
     demo.startClockAndMusic(false);
     int checked = 0;
     for (int i = 0; i + 1 < static_cast<int>(demo.timeline.size()); ++i) {
-        // Played up to the middle of entry i at 1024x768...
+        // Played from the start of entry i at 1024x768...
         setOutputSize(1024, 768);
         while (demo.currentEntry() < i) {
             glrec::setClock(static_cast<std::uint32_t>(demo.timeline[demo.currentEntry() + 1].start));
@@ -120,28 +122,36 @@ TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewS
         if (timelineRows()[i].kind == SceneKind::Board)
             continue;
         Scene& scene = *demo.timeline[i].scene;
-        glrec::setClock(static_cast<std::uint32_t>((demo.timeline[i].start + demo.timeline[i + 1].start) / 2));
+        const int start = demo.timeline[i].start, middle = (start + demo.timeline[i + 1].start) / 2;
+        glrec::setClock(static_cast<std::uint32_t>(start));
         scene.draw(*demo.tempo);
-        // ...then the window made 2048x1536 and the next frame drawn.
+        // ...then the window made 2048x1536 and the middle of the entry drawn.
         glrec::state().log.clear();
         demo.outputChanged(2048, 1536);
+        glrec::setClock(static_cast<std::uint32_t>(middle));
         scene.draw(*demo.tempo);
         const std::vector<double> resized = sizesInEffect();
-        // The same frame of the scene started at 2048x1536 and at 1024x768: every size, the forest's
-        // branches too, doubles with the picture's height.
-        auto startedAt = [&](int width, int height) {
+        // The scene started afresh at 2048x1536 and at 1024x768: set up, drawn at the entry's start
+        // and at its middle. Every size, the forest's branches too, doubles with the picture's height.
+        auto startedAt = [&](int width, int height, std::vector<double>& middleSizes) {
             glrec::state().log.clear();
             setOutputSize(width, height);
             scene.setup();
+            glrec::setClock(static_cast<std::uint32_t>(start));
             scene.draw(*demo.tempo);
+            const std::size_t middleFrom = glrec::state().log.size();
+            glrec::setClock(static_cast<std::uint32_t>(middle));
+            scene.draw(*demo.tempo);
+            middleSizes = sizesInEffect(middleFrom);
             return sizesInEffect();
         };
-        const std::vector<double> fresh = startedAt(2048, 1536), atDesignSize = startedAt(1024, 768);
-        EXPECT_EQ(resized, fresh) << timelineRows()[i].name;
+        std::vector<double> freshMiddle, designMiddle;
+        const std::vector<double> fresh = startedAt(2048, 1536, freshMiddle), atDesignSize = startedAt(1024, 768, designMiddle);
+        EXPECT_EQ(resized, freshMiddle) << timelineRows()[i].name;
         ASSERT_EQ(fresh.size(), atDesignSize.size()) << timelineRows()[i].name;
         for (std::size_t k = 0; k < fresh.size(); ++k)
             EXPECT_EQ(fresh[k], 2 * atDesignSize[k]) << timelineRows()[i].name << " size " << k;
-        checked += fresh.empty() ? 0 : 1;
+        checked += resized.empty() ? 0 : 1;
     }
     EXPECT_EQ(checked, 8);  // every scene but the cloudman draws points or lines
 
