@@ -89,10 +89,7 @@ std::string writePng(const PngForm& form, int width = 13, int height = 7)
         if (!form.alphas.empty())
             png_set_tRNS(png, info, form.alphas.data(), static_cast<int>(form.alphas.size()), nullptr);
     } else if (form.colorKey) {
-        png_color_16 key{};
-        key.gray = key.red = 1;
-        key.green = 2;
-        key.blue = 3;
+        png_color_16 key{0, 1, 2, 3, 1};  // index, red, green, blue, grey
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_write_info(png, info);
