@@ -30,6 +30,11 @@ constexpr int FLASH_WARNING_MS = 8000;
 
 // The music's mixing buffer, in frames.
 constexpr int MIX_BUFFER_FRAMES = 4096;
+
+// Whether a Demo decodes the music: the live show plays it. A tool that only draws (the capture
+// tool, whose video takes the music from the file itself) leaves it undecoded: decoding the whole
+// track is over half of its start-up.
+enum class MusicUse { Played, Unused };
 // The output the show asks SDL for.
 struct DisplayRequest {
     int width = DESIGN_WIDTH;   // pixels; 0 with height 0: the desktop's own resolution
@@ -44,7 +49,8 @@ public:
     // then builds the whole timeline behind the loading screen and loads the overlay textures.
     // gentle: the show kept below the photosensitive flash limits (see the gentle field).
     // Throws Exception on any failure.
-    explicit Demo(const DisplayRequest& display = DisplayRequest(), bool gentle = false);
+    explicit Demo(const DisplayRequest& display = DisplayRequest(), bool gentle = false,
+                  MusicUse musicUse = MusicUse::Played);
 
     // Tag for a Demo that touches neither SDL nor any file: its fields are set by the caller.
     // Only for tests that check the drawing passes against a recorded GL stream.
@@ -93,7 +99,7 @@ public:
     int bar;                             // bar counter while the timeline is built
     int progress;                        // loading progress: one step per timeline entry, 22 in all
     SDL_Surface* screen;                 // the video surface, for the full-screen toggle
-    Mix_Chunk* music;                    // the whole track, decoded into memory
+    Mix_Chunk* music;                    // the whole track, decoded into memory; null when Unused
     GLuint letterboxTexture;
     GLuint noiseTexture;
     GLuint lineTexture;
@@ -114,7 +120,7 @@ public:
     std::unique_ptr<MusicKeeper> musicKeeper;
 
 private:
-    void init();
+    void init(MusicUse musicUse);
     void openDisplay();          // the video mode, checked against what GL can draw; the picture in it
     void drawOverlayLight(float g);  // glow blobs and wandering lines, added on; g: this frame's random value
     void drawOverlayShade(float g);  // letterbox mask and grain, multiplied in

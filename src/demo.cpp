@@ -11,13 +11,13 @@
 #include "screen.h"
 #include "util.h"
 
-Demo::Demo(const DisplayRequest& display, bool gentle)
+Demo::Demo(const DisplayRequest& display, bool gentle, MusicUse musicUse)
     : gentle(gentle), tempo(nullptr), running(false), bar(0), progress(0), screen(nullptr), music(nullptr),
       letterboxTexture(0), noiseTexture(0), lineTexture(0), blobTexture(0), loadingTexture(0),
       chapterTexture(0), heardClock(nullptr), current(-1), initialised(false), display(display)
 {
     try {
-        init();
+        init(musicUse);
         initialised = true;
         running = true;
         bar = 0;
@@ -47,7 +47,7 @@ Demo::Demo(Unloaded)
 {
 }
 
-void Demo::init()
+void Demo::init(MusicUse musicUse)
 {
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_VIDEO) < 0)
         THROW_EXCEPTION("SDL_Init failed");
@@ -66,6 +66,8 @@ void Demo::init()
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glClearColor(0, 0, 0, 1);
+    if (musicUse == MusicUse::Unused)
+        return;
     music = Mix_LoadWAV_RW(SDL_RWFromFile("music.ogg", "rb"), 1);
     if (!music)
         THROW_EXCEPTION("Failed to load music");
@@ -191,7 +193,8 @@ Demo::~Demo()
         Mix_SetPostMix(nullptr, nullptr);  // before the clock it reports to goes
         if (musicFrom)
             Mix_FreeChunk(musicFrom);  // only the view: its samples are the music's
-        Mix_FreeChunk(music);
+        if (music)
+            Mix_FreeChunk(music);
         Mix_CloseAudio();
         SDL_Quit();
     }

@@ -224,7 +224,7 @@ int main(int argc, char** argv)
         DisplayRequest display;
         display.width = frameFormat.width * frameFormat.supersample;
         display.height = frameFormat.height * frameFormat.supersample;
-        Demo demo(display, options.gentle);
+        Demo demo(display, options.gentle, MusicUse::Unused);
         options.loadingMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - began).count();
         return runCapture(demo, options);
     } catch (Exception e) {
