@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # setup.sh -- installs the Debian packages a task needs: `play` what building the program and its
-# assets needs, `test` (the default) that and everything the tests, the package and the other
-# builds need. Idempotent: packages already present are skipped, and apt (and sudo) is not touched
-# when nothing is missing.
+# assets needs, `build` that and what compiling the tests needs, `test` (the default) all of that and
+# everything the tests, the package and the other builds need. Idempotent: packages already present
+# are skipped, and apt (and sudo) is not touched when nothing is missing.
 set -euo pipefail
 
 case "${1:-test}" in
-  play) testing=0 ;;
-  test) testing=1 ;;
-  *) echo "usage: scripts/setup.sh [play|test]" >&2; exit 2 ;;
+  play) building=0 testing=0 ;;
+  build) building=1 testing=0 ;;
+  test) building=1 testing=1 ;;
+  *) echo "usage: scripts/setup.sh [play|build|test]" >&2; exit 2 ;;
 esac
 
 # Building the program and generating its assets.
@@ -19,13 +20,14 @@ packages=(
   libvorbis-dev libogg-dev
   libcairo2-dev fonts-dejavu-core
 )
-# The tests, the Debian package, video export, the sync harness, the sanitizer and browser builds.
+# Compiling the tests and the sync harness's recorder.
+build_packages=(libgtest-dev libpng-dev libpulse-dev)
+# Running the tests; the Debian package, video export, the sync harness, the sanitizer and browser builds.
 test_packages=(
-  libgtest-dev libpng-dev
   xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
   ffmpeg parallel
-  pulseaudio libpulse-dev python3-numpy
+  pulseaudio python3-numpy
   clang libclang-rt-14-dev
   emscripten chromium
 )
@@ -46,6 +48,7 @@ missing_of() {
 missing=($(missing_of "${packages[@]}"))
 optional_missing=()
 engine_missing=()
+[ $building -eq 0 ] || missing+=($(missing_of "${build_packages[@]}"))
 if [ $testing -eq 1 ]; then
   missing+=($(missing_of "${test_packages[@]}"))
   # The browser tests drive Chromium from Node; npm may come with Node itself rather than Debian's package.
