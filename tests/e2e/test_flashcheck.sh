@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # test_flashcheck.sh -- scripts/flashcheck.sh on the show: the designed wormhole fails the flash
-# rules, the gentle show passes over its flashiest stretches (the wormhole and the core's burst), and
-# a capture that breaks off is an error, never a pass. Small frames at 30 fps, to keep it short.
+# rules, the gentle wormhole (the flashiest stretch, and the one gentle passes by the least) passes,
+# and a capture that breaks off is an error, never a pass. Small frames at 30 fps, to keep it short.
+# The whole gentle show is checked as a benchmark is (the README's figures): reaching the core's
+# burst at 30 fps alone costs half a minute of running frames.
 source "$(dirname "$0")/lib.sh"
 no_devices
 
@@ -24,17 +26,14 @@ else
   fail "the designed wormhole, 90-93 s: status $(cat "$SCRATCH/designed.status"), $(cat "$SCRATCH/designed.txt")"
 fi
 
-for stretch in "wormhole 84000 108000" "burst 440000 456000"; do
-  read -r name from to <<<"$stretch"
-  flashcheck "$name" --gentle --from "$from" --to "$to" --picture "$SCRATCH/$name.png"
-  summary=$(grep '^summary:' "$SCRATCH/$name.txt")
-  if [ "$(cat "$SCRATCH/$name.status")" -eq 0 ] && [[ $summary == *"general 0 s failing"*"red 0 s failing"* ]] &&
-     [ -s "$SCRATCH/$name.png" ]; then
-    pass "the gentle $name, $((from / 1000))-$((to / 1000)) s, passes: ${summary#summary: }"
-  else
-    fail "the gentle $name: status $(cat "$SCRATCH/$name.status"), $(cat "$SCRATCH/$name.txt")"
-  fi
-done
+flashcheck gentle --gentle --from 84000 --to 108000 --picture "$SCRATCH/gentle.png"
+summary=$(grep '^summary:' "$SCRATCH/gentle.txt")
+if [ "$(cat "$SCRATCH/gentle.status")" -eq 0 ] && [[ $summary == *"general 0 s failing"*"red 0 s failing"* ]] &&
+   [ -s "$SCRATCH/gentle.png" ]; then
+  pass "the gentle wormhole, 84-108 s, passes: ${summary#summary: }"
+else
+  fail "the gentle wormhole: status $(cat "$SCRATCH/gentle.status"), $(cat "$SCRATCH/gentle.txt")"
+fi
 
 # An odd size the capture cannot encode: it stops at once, and the check must say it broke off.
 flashcheck broken --size 255x191 --from 0 --to 1000
