@@ -77,8 +77,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${BEARINGS_HOMEPAGE})
 # Depends from the libraries the binaries link (dpkg-shlibdeps); ffmpeg only for video export.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# SDL creates the GL context through libGL.so.1, which it loads at run time: no binary links it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS libgl1)
+# SDL creates the GL context through libGL.so.1, and the capture tool's without a display through
+# libEGL.so.1; it loads both at run time: no binary links them.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libegl1")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS ffmpeg)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

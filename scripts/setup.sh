@@ -23,8 +23,10 @@ packages=(
 # Compiling the tests and the sync harness's recorder.
 build_packages=(libgtest-dev libpng-dev libpulse-dev)
 # Running the tests; the Debian package, video export, the sync harness, the sanitizer and browser builds.
+# libegl1: the capture tool draws through EGL when there is no display (SDL's off-screen driver
+# loads it at run time, so nothing the build links names it).
 test_packages=(
-  xvfb xauth xdotool desktop-file-utils
+  libegl1 xvfb xauth xdotool desktop-file-utils
   dpkg-dev lintian appstream man-db groff-base
   ffmpeg parallel
   pulseaudio python3-numpy

@@ -21,10 +21,11 @@ if [ -z "$deb" ]; then
 fi
 pass "cpack makes $(basename "$deb")"
 
-# Depends comes from the binaries (the SDL 1.2 libraries, GL and GLU) plus libGL, which SDL loads.
+# Depends comes from the binaries (the SDL 1.2 libraries, GL and GLU) plus libGL and libEGL, which
+# SDL loads.
 problems=""
 depends=$(dpkg-deb -f "$deb" Depends)
-for library in libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libgl1 libglu1-mesa; do
+for library in libsdl1.2debian libsdl-image1.2 libsdl-mixer1.2 libgl1 libegl1 libglu1-mesa; do
   [[ ", $depends" == *", $library "* || ", $depends," == *", $library,"* ]] || problems="$problems Depends:$library"
 done
 [ "$(dpkg-deb -f "$deb" Recommends)" = ffmpeg ] || problems="$problems Recommends"
