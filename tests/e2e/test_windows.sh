@@ -104,11 +104,11 @@ for exe in "$out"/cmake/*-tests.exe; do
   fi
 done
 
-# Frames: a card, the wormhole, the planet and the cloud figure at 10 fps, each reached by both
+# Frames: a card, the wormhole, the planet and the cloud figure at 2 fps, each reached by both
 # capture tools in one run through skipped frames, the Windows one drawing through Wine's GL.
 times="14500 86000 118000 174000"
-(cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 10 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
-(cd "$release" && timeout 600 wine ./bearings-capture.exe --fps 10 $(printf -- '--at %s ' $times) --out frames >/dev/null 2>&1)
+(cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
+(cd "$release" && timeout 600 wine ./bearings-capture.exe --fps 2 $(printf -- '--at %s ' $times) --out frames >/dev/null 2>&1)
 for at in $times; do
   name=$(printf 'frame-%06d.png' "$at")
   if [ ! -f "$release/frames/$name" ]; then
