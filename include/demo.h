@@ -35,6 +35,7 @@ constexpr int MIX_BUFFER_FRAMES = 4096;
 // tool, whose video takes the music from the file itself) leaves it undecoded: decoding the whole
 // track is over half of its start-up.
 enum class MusicUse { Played, Unused };
+
 // The output the show asks SDL for.
 struct DisplayRequest {
     int width = DESIGN_WIDTH;   // pixels; 0 with height 0: the desktop's own resolution
