@@ -1,5 +1,6 @@
 // test_picture.cpp -- the 4:3 picture in outputs of any shape, and the command-line sizes and options
-// that choose the output and where the show starts. (The pixel scale is checked in the sizes drawn, in test_screen.cpp.)
+// that choose the output and where the show starts. (The pixel scale is checked in the sizes drawn,
+// in test_screen.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
