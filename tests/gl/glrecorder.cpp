@@ -37,7 +37,7 @@ void beginPrimitive(GLenum mode)
 {
     State& s = state();
     s.primitives.push_back(Primitive{mode, s.texture, isEnabled(GL_TEXTURE_2D), isEnabled(GL_BLEND), s.depthMask,
-                                     isEnabled(GL_SCISSOR_TEST), s.scissor, {}});
+                                     isEnabled(GL_SCISSOR_TEST), s.scissor, s.pointSize, s.lineWidth, {}});
 }
 
 std::uint32_t virtualTicks() { return state().clockMs; }
@@ -81,8 +81,8 @@ void glDisableClientState(GLenum array) { record("glDisableClientState", {double
 void glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); state().blendSource = s; state().blendDestination = d; }
 void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); state().depthMask = flag != GL_FALSE; }
 void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
-void glPointSize(GLfloat size) { record("glPointSize", {size}); }
-void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
+void glPointSize(GLfloat size) { record("glPointSize", {size}); state().pointSize = size; }
+void glLineWidth(GLfloat width) { record("glLineWidth", {width}); state().lineWidth = width; }
 // A clear logs its mask, its colour and, under a scissor, the box it is confined to.
 void glClear(GLbitfield mask)
 {

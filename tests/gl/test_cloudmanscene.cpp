@@ -36,12 +36,10 @@ struct CloudmanSceneTest : SceneFixture<CloudmanScene, CloudmanFiles> {
     // the view volume is a cube 2 * shrink wide.
     void drawAtSceneTime(int sceneMs, float shrink = 1)
     {
-        drawAt(SCENE_START);
-        glrec::reset();
-        glrec::setClock(SCENE_START + sceneMs);
         const float s = 1 / shrink;
-        glrec::state().stacks[GL_PROJECTION] = {{s, 0, 0, 0, 0, s, 0, 0, 0, 0, s, 0, 0, 0, 0, 1}};
-        scene.draw(tempo);
+        projection = {s, 0, 0, 0, 0, s, 0, 0, 0, 0, s, 0, 0, 0, 0, 1};
+        drawAt(SCENE_START);
+        drawAt(SCENE_START + sceneMs);
     }
 };
 

@@ -22,14 +22,8 @@ const Vec3 base{3.0f, 1.0f, -2.0f};
 std::vector<float> drawnLineWidths()
 {
     std::vector<float> out;
-    float width = 0;
-    std::size_t batch = 0;
-    for (const glrec::Call& call : glrec::state().log) {
-        if (call.name == "glLineWidth")
-            width = static_cast<float>(call.args[0]);
-        if (call.name == "glBegin")
-            out.insert(out.end(), glrec::primitives()[batch++].vertices.size() / 2, width);
-    }
+    for (const glrec::Primitive& lines : glrec::primitives())
+        out.insert(out.end(), lines.vertices.size() / 2, lines.lineWidth);
     return out;
 }
 }
