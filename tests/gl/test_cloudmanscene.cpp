@@ -110,14 +110,12 @@ TEST_F(CloudmanSceneTest, StartsAsAFlatCloudOverTheBanksWithCameraAndTeddyAtThei
 
 TEST_F(CloudmanSceneTest, MorphsToTheNextKeyFrameEveryTwoSecondsThenRocksBetweenEightAndNine)
 {
-    const struct {
-        int ms;
-        float frame;  // the world z of figure point 0: which key frame, blended
-    } expected[] = {{2000, 1}, {3000, 1.5f}, {17999, 8.9995f}, {19000, 8.5f}, {20000, 8}, {22000, 9}};
-    for (const auto& e : expected) {
-        drawAtSceneTime(e.ms);
-        EXPECT_NEAR(sprites().at(0).centre.z, e.frame, 1e-4f) << "at " << e.ms << " ms";
-        EXPECT_NEAR(sprites().at(1).centre.y, 20.0f, 1e-4f) << "at " << e.ms << " ms";
+    // Scene ms, and the world z of figure point 0 then: which key frame, blended.
+    const std::pair<int, float> expected[] = {{2000, 1}, {3000, 1.5f}, {17999, 8.9995f}, {19000, 8.5f}, {20000, 8}, {22000, 9}};
+    for (auto [ms, frame] : expected) {
+        drawAtSceneTime(ms);
+        EXPECT_NEAR(sprites().at(0).centre.z, frame, 1e-4f) << "at " << ms << " ms";
+        EXPECT_NEAR(sprites().at(1).centre.y, 20.0f, 1e-4f) << "at " << ms << " ms";
     }
 }
 

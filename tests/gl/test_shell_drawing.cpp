@@ -114,15 +114,13 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstBlobsAreCappedAndLeftOutWhileD
 
     // Blob A's level is 0.6 sin(2 pi t / 10234 ms), blob B's 0.6 sin(2 pi t / 13043 ms), capped at
     // 0.4; one not above 0 would add black, so it is not drawn.
-    const struct {
-        int ms;
-        std::vector<float> levels;
-    } expected[] = {{0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}};
-    for (const auto& e : expected) {
-        const auto blobs = overlayQuadsAt(e.ms, 14);
-        ASSERT_EQ(blobs.size(), e.levels.size()) << e.ms;
+    const std::pair<int, std::vector<float>> expected[] = {
+        {0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}};
+    for (const auto& [ms, levels] : expected) {
+        const auto blobs = overlayQuadsAt(ms, 14);
+        ASSERT_EQ(blobs.size(), levels.size()) << ms;
         for (std::size_t i = 0; i < blobs.size(); ++i)
-            EXPECT_NEAR(blobs[i]->vertices[0].r, e.levels[i], 1e-4f) << e.ms;
+            EXPECT_NEAR(blobs[i]->vertices[0].r, levels[i], 1e-4f) << ms;
     }
 
     // The letterbox's sine trough lies near 70.7 ms: the designed mask multiplies by 0.9 there.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -45,12 +46,7 @@ double playUntil(MusicClock& clock, const Device& device, const Playhead& playhe
 // (Escape, Space, Right, Left and Home are pressed in the running show by test_viewer.sh.)
 TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
 {
-    struct Case {
-        SDLKey key;
-        SDLMod mod;
-        ViewerAction action;
-    };
-    const Case cases[] = {
+    const std::tuple<SDLKey, SDLMod, ViewerAction> cases[] = {
         {SDLK_f, KMOD_LCTRL, ViewerAction::ToggleFullScreen},
         {SDLK_f, KMOD_RCTRL, ViewerAction::ToggleFullScreen},
         {SDLK_f, KMOD_NONE, ViewerAction::None},  // F alone does nothing
@@ -63,8 +59,8 @@ TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
         {SDLK_q, KMOD_NONE, ViewerAction::None},
         {SDLK_RETURN, KMOD_NONE, ViewerAction::None},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
+    for (auto [key, mod, action] : cases)
+        EXPECT_EQ(viewerActionFor(key, mod), action) << "key " << key << " with modifiers " << mod;
 }
 
 TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNextFrameOfTheGrid)
