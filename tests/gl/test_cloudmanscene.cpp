@@ -36,12 +36,10 @@ struct CloudmanSceneTest : SceneFixture<CloudmanScene, CloudmanFiles> {
     // the view volume is a cube 2 * shrink wide.
     void drawAtSceneTime(int sceneMs, float shrink = 1)
     {
-        drawAt(SCENE_START);
-        glrec::reset();
-        glrec::setClock(SCENE_START + sceneMs);
         const float s = 1 / shrink;
-        glrec::state().stacks[GL_PROJECTION] = {{s, 0, 0, 0, 0, s, 0, 0, 0, 0, s, 0, 0, 0, 0, 1}};
-        scene.draw(tempo);
+        projection = {s, 0, 0, 0, 0, s, 0, 0, 0, 0, s, 0, 0, 0, 0, 1};
+        drawAt(SCENE_START);
+        drawAt(SCENE_START + sceneMs);
     }
 };
 
@@ -112,14 +110,12 @@ TEST_F(CloudmanSceneTest, StartsAsAFlatCloudOverTheBanksWithCameraAndTeddyAtThei
 
 TEST_F(CloudmanSceneTest, MorphsToTheNextKeyFrameEveryTwoSecondsThenRocksBetweenEightAndNine)
 {
-    const struct {
-        int ms;
-        float frame;  // the world z of figure point 0: which key frame, blended
-    } expected[] = {{2000, 1}, {3000, 1.5f}, {17999, 8.9995f}, {19000, 8.5f}, {20000, 8}, {22000, 9}};
-    for (const auto& e : expected) {
-        drawAtSceneTime(e.ms);
-        EXPECT_NEAR(sprites().at(0).centre.z, e.frame, 1e-4f) << "at " << e.ms << " ms";
-        EXPECT_NEAR(sprites().at(1).centre.y, 20.0f, 1e-4f) << "at " << e.ms << " ms";
+    // Scene ms, and the world z of figure point 0 then: which key frame, blended.
+    const std::pair<int, float> expected[] = {{2000, 1}, {3000, 1.5f}, {17999, 8.9995f}, {19000, 8.5f}, {20000, 8}, {22000, 9}};
+    for (auto [ms, frame] : expected) {
+        drawAtSceneTime(ms);
+        EXPECT_NEAR(sprites().at(0).centre.z, frame, 1e-4f) << "at " << ms << " ms";
+        EXPECT_NEAR(sprites().at(1).centre.y, 20.0f, 1e-4f) << "at " << ms << " ms";
     }
 }
 

@@ -49,8 +49,7 @@ TEST_F(PlanetSceneTest, EachFrameDrawsThreeShellsEveryChunkAndStarLeavesOnlyDept
     const glrec::Vertex designed = primitivesOf(GL_POLYGON).at(10)->vertices[0];
     PlanetScene gentle(true);
     gentle.setup();
-    glrec::reset();
-    gentle.draw(tempo);
+    drawAt(FIRST_FRAME, &gentle);
     ASSERT_EQ(primitivesOf(GL_POLYGON).size(), 4000u);
     const glrec::Vertex faint = primitivesOf(GL_POLYGON).at(10)->vertices[0];
     EXPECT_LT(faint.a, designed.a);

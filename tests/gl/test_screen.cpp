@@ -18,26 +18,19 @@
 #include "screen.h"
 
 namespace {
-// The point size or line width in effect at each point or line primitive drawn since the log was
-// cleared, from log entry `from` on (points positive, lines negative), a run of the same once.
+// The point size or line width in effect at each point or line primitive drawn since the
+// primitives were cleared, from primitive `from` on (points positive, lines negative), a run of the
+// same once.
 std::vector<double> sizesInEffect(std::size_t from = 0)
 {
-    double point = 0, line = 0;
     std::vector<double> sizes;
-    const std::vector<glrec::Call>& log = glrec::state().log;
-    for (std::size_t k = 0; k < log.size(); ++k) {
-        const glrec::Call& call = log[k];
-        if (call.name == "glPointSize")
-            point = call.args[0];
-        else if (call.name == "glLineWidth")
-            line = call.args[0];
-        if (k < from || (call.name != "glBegin" && call.name != "glDrawArrays" && call.name != "glDrawElements"))
-            continue;
-        const GLenum mode = static_cast<GLenum>(call.args[0]);
+    const std::vector<glrec::Primitive>& drawn = glrec::primitives();
+    for (std::size_t k = from; k < drawn.size(); ++k) {
+        const GLenum mode = drawn[k].mode;
         const bool lines = mode == GL_LINES || mode == GL_LINE_STRIP || mode == GL_LINE_LOOP;
         if (mode != GL_POINTS && !lines)
             continue;
-        const double size = lines ? -line : point;
+        const double size = lines ? -drawn[k].lineWidth : drawn[k].pointSize;
         if (sizes.empty() || sizes.back() != size)
             sizes.push_back(size);
     }
@@ -126,7 +119,7 @@ TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewS
         glrec::setClock(static_cast<std::uint32_t>(start));
         scene.draw(*demo.tempo);
         // ...then the window made 2048x1536 and the middle of the entry drawn.
-        glrec::state().log.clear();
+        glrec::state().primitives.clear();
         demo.outputChanged(2048, 1536);
         glrec::setClock(static_cast<std::uint32_t>(middle));
         scene.draw(*demo.tempo);
@@ -134,12 +127,12 @@ TEST_F(Show, SizesFollowThePictureHeightAndAfterAResizeAreThoseOfAStartAtTheNewS
         // The scene started afresh at 2048x1536 and at 1024x768: set up, drawn at the entry's start
         // and at its middle. Every size, the forest's branches too, doubles with the picture's height.
         auto startedAt = [&](int width, int height, std::vector<double>& middleSizes) {
-            glrec::state().log.clear();
+            glrec::state().primitives.clear();
             setOutputSize(width, height);
             scene.setup();
             glrec::setClock(static_cast<std::uint32_t>(start));
             scene.draw(*demo.tempo);
-            const std::size_t middleFrom = glrec::state().log.size();
+            const std::size_t middleFrom = glrec::primitives().size();
             glrec::setClock(static_cast<std::uint32_t>(middle));
             scene.draw(*demo.tempo);
             middleSizes = sizesInEffect(middleFrom);

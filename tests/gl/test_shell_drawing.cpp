@@ -32,15 +32,6 @@ struct ShellDrawing : ::testing::Test {
         return primitivesOf(GL_QUADS, texture);
     }
 
-    // One frame of a card at show time ms: its batches, one per screen region.
-    const std::vector<glrec::Primitive>& drawCardAt(Board& board, int ms)
-    {
-        glrec::reset();
-        glrec::setClock(ms);
-        board.draw(*demo.tempo);
-        return glrec::primitives();
-    }
-
     Demo demo{Demo::Unloaded{}};  // known texture names, no SDL, no files
 };
 }
@@ -53,7 +44,8 @@ TEST_F(ShellDrawing, BoardUploadsItsImageAndDrawsTwentyAdditiveCopiesOnARingThat
     EXPECT_EQ(glrec::callsNamed("gluBuild2DMipmaps").at(0).args, (std::vector<double>{GL_TEXTURE_2D, GL_RGBA, 6, 3, GL_RGBA, GL_UNSIGNED_BYTE}));
     EXPECT_EQ(glrec::callsNamed("glTexParameteri").at(1).args[2], GL_LINEAR_MIPMAP_LINEAR);
     board.setup();
-    const glrec::Primitive atStart = drawCardAt(board, 0).at(0);
+    board.draw(*demo.tempo);  // at 0 ms: one batch per screen region
+    const glrec::Primitive atStart = glrec::primitives().at(0);
     EXPECT_EQ(glrec::primitives().size(), 1u);  // an opaque card: one region, the whole quad
     EXPECT_TRUE(atStart.scissored && atStart.blended && atStart.texture == board.texture);
     EXPECT_FALSE(glrec::isEnabled(GL_SCISSOR_TEST) || glrec::isEnabled(GL_DEPTH_TEST));
@@ -68,7 +60,10 @@ TEST_F(ShellDrawing, BoardUploadsItsImageAndDrawsTwentyAdditiveCopiesOnARingThat
     EXPECT_NEAR(atStart.vertices[4 * 3 + 1].y, atStart.vertices[4 * 13 + 1].y, 1e-5f);
 
     // Near 6283 ms the cosine reaches -1 and all copies collapse onto one.
-    const glrec::Primitive collapsed = drawCardAt(board, 6283).at(0);
+    glrec::reset();
+    glrec::setClock(6283);
+    board.draw(*demo.tempo);
+    const glrec::Primitive collapsed = glrec::primitives().at(0);
     for (int i = 0; i < 20; ++i)
         EXPECT_NEAR(collapsed.vertices[4 * i].x, -0.95f, 1e-5f);
 }
@@ -119,15 +114,13 @@ TEST_F(ShellDrawing, OverlayLinesAlternateOffFirstBlobsAreCappedAndLeftOutWhileD
 
     // Blob A's level is 0.6 sin(2 pi t / 10234 ms), blob B's 0.6 sin(2 pi t / 13043 ms), capped at
     // 0.4; one not above 0 would add black, so it is not drawn.
-    const struct {
-        int ms;
-        std::vector<float> levels;
-    } expected[] = {{0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}};
-    for (const auto& e : expected) {
-        const auto blobs = overlayQuadsAt(e.ms, 14);
-        ASSERT_EQ(blobs.size(), e.levels.size()) << e.ms;
+    const std::pair<int, std::vector<float>> expected[] = {
+        {0, {}}, {1000, {0.3457f, 0.2780f}}, {2500, {0.4f, 0.4f}}, {6000, {0.1492f}}};
+    for (const auto& [ms, levels] : expected) {
+        const auto blobs = overlayQuadsAt(ms, 14);
+        ASSERT_EQ(blobs.size(), levels.size()) << ms;
         for (std::size_t i = 0; i < blobs.size(); ++i)
-            EXPECT_NEAR(blobs[i]->vertices[0].r, e.levels[i], 1e-4f) << e.ms;
+            EXPECT_NEAR(blobs[i]->vertices[0].r, levels[i], 1e-4f) << ms;
     }
 
     // The letterbox's sine trough lies near 70.7 ms: the designed mask multiplies by 0.9 there.

@@ -17,27 +17,12 @@ Matrix branch(float lift, float size, float turn)
 // Three branches that differ, so the order of the matrix products shows in the tips.
 const Matrix branches[3] = {branch(1, 0.7f, 1.0f), branch(0.9f, 0.65f, 3.1f), branch(0.8f, 0.6f, 5.2f)};
 const Vec3 base{3.0f, 1.0f, -2.0f};
-
-// The line width each drawn segment was drawn at.
-std::vector<float> drawnLineWidths()
-{
-    std::vector<float> out;
-    float width = 0;
-    std::size_t batch = 0;
-    for (const glrec::Call& call : glrec::state().log) {
-        if (call.name == "glLineWidth")
-            width = static_cast<float>(call.args[0]);
-        if (call.name == "glBegin")
-            out.insert(out.end(), glrec::primitives()[batch++].vertices.size() / 2, width);
-    }
-    return out;
-}
 }
 
 // Tip k (depth-first, first branch first) is reached through seven branch choices, the base-3 digits
 // of k from the most significant; each choice multiplies onto the left of the transform so far. A
 // tip whose random value is 1 modulo 20 leaves a leaf halfway along its would-be segment.
-TEST(Tree, SpendsOneDrawPerTipAndLeavesALeafAtTipsDrawingOneModuloTwenty)
+TEST(Tree, SpendsOneDrawPerTipLeavesALeafAtTipsDrawingOneModuloTwentyAndDrawsThinningFromFivePixels)
 {
     seedRandom15(1234);
     std::vector<Vec3> expected;
@@ -61,22 +46,20 @@ TEST(Tree, SpendsOneDrawPerTipAndLeavesALeafAtTipsDrawingOneModuloTwenty)
     for (std::size_t i = 0; i < expected.size(); ++i)
         ASSERT_TRUE(std::fabs(leaves[1 + i].x - expected[i].x) + std::fabs(leaves[1 + i].y - expected[i].y) +
                         std::fabs(leaves[1 + i].z - expected[i].z) < 1e-4f) << "leaf " << i;
-}
 
-// When each tree starts and how far it has grown at a beat is checked in the forest's frames.
-TEST(Tree, DrawsThinningFromFivePixelsChangingTheWidthOnlyWhereItMustUnderItsOwnMatrix)
-{
-    std::vector<Vec3> leaves;
-    const Tree tree(branches[0], branches[1], branches[2], Vec3{4, 2, 6}, 1.5f, &leaves);
+    // Drawn, it thins from five pixels, changing the width only where it must, under its own matrix.
+    // (When each tree starts and how far it has grown at a beat is checked in the forest's frames.)
     glrec::reset();
     tree.draw(7.0f);  // from 7 on every segment is whole
-    const std::vector<float> widths = drawnLineWidths();
+    std::vector<float> widths;  // of each segment drawn
+    for (const glrec::Primitive& lines : glrec::primitives())
+        widths.insert(widths.end(), lines.vertices.size() / 2, lines.lineWidth);
     ASSERT_EQ(widths.size(), 1093u);
     EXPECT_TRUE(widths[0] == 5.0f && widths[1] == 4.0f && widths[2] == 2.0f);  // trunk, first branch, its twig
     EXPECT_EQ(std::count(widths.begin(), widths.end(), 4.0f), 3);
     EXPECT_EQ(std::count(widths.begin(), widths.end(), 2.0f), 1093 - 1 - 3);
     EXPECT_EQ(glrec::callsNamed("glLineWidth").size(), 7u);  // trunk, then each first branch and its twigs
-    EXPECT_EQ(glrec::callsNamed("glTranslatef").at(0).args, (std::vector<double>{4, 2, 6}));
+    EXPECT_EQ(glrec::callsNamed("glTranslatef").at(0).args, (std::vector<double>{3, 1, -2}));
     EXPECT_EQ(glrec::callsNamed("glScalef").at(0).args, (std::vector<double>{1.5, 1.5, 1.5}));
     EXPECT_EQ(glrec::state().stacks[GL_MODELVIEW].size(), 1u);  // and restores
 }

@@ -10,17 +10,8 @@ constexpr std::size_t PRIMITIVES_PER_RING = 61;  // 30 polygons, 30 outlines, on
 constexpr double PEAK_AT_098 = 0.277836712032933;  // 2^(-1 / (8 * 0.51^4)): the pulse where v = 0.98
 
 struct WormholeSceneTest : SceneFixture<WormholeScene> {
-    // Draws at show time showMs through a projection (column-major) that the recorder, which leaves
-    // gluPerspective out, would otherwise keep at the identity.
-    void drawThrough(int showMs, const std::vector<float>& projection, WormholeScene* drawn = nullptr)
-    {
-        glrec::reset();
-        glrec::setClock(static_cast<std::uint32_t>(showMs));
-        glrec::state().stacks[GL_PROJECTION] = {projection};
-        (drawn ? *drawn : scene).draw(tempo);
-    }
     // A cube 200 units wide about the camera: every teddy in view.
-    void drawAt(int showMs, WormholeScene* drawn = nullptr) { drawThrough(showMs, {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}, drawn); }
+    WormholeSceneTest() { projection = {0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 0.01f, 0, 0, 0, 0, 1}; }
     const glrec::Primitive& ringPart(int ring, int part) const
     {
         return glrec::primitives().at(TEDDIES + ring * PRIMITIVES_PER_RING + part);
@@ -83,7 +74,8 @@ TEST_F(WormholeSceneTest, OnTheBeatTheFarthestRingGlowsHalfABeatLaterTheMiddleOn
 TEST_F(WormholeSceneTest, SkipsOnlyTheGhostsWhollyOutOfViewAndDrawsTheRestAdditiveAfterAnOpaqueLead)
 {
     const float f = 1 / std::tan(40 * 3.14159265f / 180);
-    drawThrough(84000, {f * 0.75f, 0, 0, 0, 0, f, 0, 0, 0, 0, -201.0f / 199, -1, 0, 0, -400.0f / 199, 0});
+    projection = {f * 0.75f, 0, 0, 0, 0, f, 0, 0, 0, 0, -201.0f / 199, -1, 0, 0, -400.0f / 199, 0};
+    drawAt(84000);
     // The test teddy reaches 1 unit from its origin, 0.2 once scaled; the trail's translations are
     // logged whether or not the teddy is drawn.
     const std::vector<glrec::Call> places = glrec::callsNamed("glTranslatef");

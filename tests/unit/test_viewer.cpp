@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -42,33 +43,24 @@ double playUntil(MusicClock& clock, const Device& device, const Playhead& playhe
 
 }  // namespace
 
+// (Escape, Space, Right, Left and Home are pressed in the running show by test_viewer.sh.)
 TEST(ViewerKeys, EachKeyAsksForItsActionAndOthersForNothing)
 {
-    struct Case {
-        SDLKey key;
-        SDLMod mod;
-        ViewerAction action;
-    };
-    const Case cases[] = {
-        {SDLK_ESCAPE, KMOD_NONE, ViewerAction::Quit},
+    const std::tuple<SDLKey, SDLMod, ViewerAction> cases[] = {
         {SDLK_f, KMOD_LCTRL, ViewerAction::ToggleFullScreen},
         {SDLK_f, KMOD_RCTRL, ViewerAction::ToggleFullScreen},
         {SDLK_f, KMOD_NONE, ViewerAction::None},  // F alone does nothing
         {SDLK_f, KMOD_LSHIFT, ViewerAction::None},
-        {SDLK_SPACE, KMOD_NONE, ViewerAction::PauseResume},
-        {SDLK_RIGHT, KMOD_NONE, ViewerAction::NextEntry},
         {SDLK_PAGEDOWN, KMOD_NONE, ViewerAction::NextEntry},
-        {SDLK_LEFT, KMOD_NONE, ViewerAction::PreviousEntry},
         {SDLK_PAGEUP, KMOD_NONE, ViewerAction::PreviousEntry},
-        {SDLK_HOME, KMOD_NONE, ViewerAction::ToStart},
         {SDLK_COMMA, KMOD_NONE, ViewerAction::StepBack},
         {SDLK_PERIOD, KMOD_NONE, ViewerAction::StepForward},
         {SDLK_END, KMOD_NONE, ViewerAction::None},
         {SDLK_q, KMOD_NONE, ViewerAction::None},
         {SDLK_RETURN, KMOD_NONE, ViewerAction::None},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(viewerActionFor(c.key, c.mod), c.action) << "key " << c.key << " with modifiers " << c.mod;
+    for (auto [key, mod, action] : cases)
+        EXPECT_EQ(viewerActionFor(key, mod), action) << "key " << key << " with modifiers " << mod;
 }
 
 TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNextFrameOfTheGrid)
@@ -80,6 +72,7 @@ TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNex
     EXPECT_EQ(actionTarget(ViewerAction::ToStart, starts, 250000), 0);
     // Exactly at an entry's start that entry is the one playing.
     EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 212000), 204000);
+    EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 212000), 300000);
     EXPECT_EQ(actionTarget(ViewerAction::NextEntry, starts, 211999), 212000);
     // At the ends: back from the first entry is its own start; on from the last leads nowhere.
     EXPECT_EQ(actionTarget(ViewerAction::PreviousEntry, starts, 5000), 0);
@@ -88,18 +81,6 @@ TEST(ViewerJumps, LeadToTheStartsOfTheEntriesAroundTheOnePlayingAndStepsToTheNex
     // Pausing and the keys handled elsewhere lead nowhere.
     EXPECT_EQ(actionTarget(ViewerAction::PauseResume, starts, 250000), -1);
     EXPECT_EQ(actionTarget(ViewerAction::Quit, starts, 250000), -1);
-
-    // The whole running order both ways: every entry's start once, never the end.
-    double at = 0;
-    int jumps = 0;
-    for (double next; (next = actionTarget(ViewerAction::NextEntry, starts, at)) >= 0; ++jumps) {
-        EXPECT_EQ(next, starts[static_cast<std::size_t>(jumps) + 1]);
-        at = next;
-    }
-    EXPECT_EQ(jumps, static_cast<int>(timelineRows().size()) - 1);
-    for (; at > 0; --jumps)
-        at = actionTarget(ViewerAction::PreviousEntry, starts, at);
-    EXPECT_EQ(jumps, 0);
 
     // The entry playing, never the end.
     const std::pair<double, int> entries[] = {{0, 0}, {13999, 0}, {14000, 1}, {299999, 11}, {489999, 20}, {490000, 20}, {-5, 0}};

@@ -150,7 +150,7 @@ TEST_F(ImageFileTest, EveryGeneratedImageAndOtherPngFormsDecodeAsSdlImageDecodes
         expectSameAsSdlImage(writePng(form));
 }
 
-TEST_F(ImageFileTest, DamagedAndMissingFilesAreRefused)
+TEST_F(ImageFileTest, DamagedAndMissingFilesAreRefusedAndAFrameWithNowhereToGoIsNotWritten)
 {
     std::ifstream in(writePng({"whole", PNG_COLOR_TYPE_RGBA, 8}, 64, 64), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -168,20 +168,8 @@ TEST_F(ImageFileTest, DamagedAndMissingFilesAreRefused)
         EXPECT_FALSE(surface) << path;
         SDL_FreeSurface(surface);
     }
-}
-
-TEST_F(ImageFileTest, WrittenFramesReadBackAsTheirPixels)
-{
-    std::vector<unsigned char> rgb(5 * 3 * 3);
-    for (std::size_t i = 0; i < rgb.size(); ++i)
-        rgb[i] = static_cast<unsigned char>(i * 17);
-    const std::string path = scratch + "/frame.png";
-    ASSERT_TRUE(writeRgbPngFile(rgb.data(), 5, 3, path));
-    SDL_Surface* surface = IMG_Load(path.c_str());
-    ASSERT_TRUE(surface);
-    ASSERT_EQ(24, surface->format->BitsPerPixel);
-    for (int y = 0; y < 3; ++y)
-        EXPECT_EQ(0, std::memcmp(static_cast<Uint8*>(surface->pixels) + y * surface->pitch, &rgb[y * 15], 15)) << "row " << y;
-    SDL_FreeSurface(surface);
-    EXPECT_FALSE(writeRgbPngFile(rgb.data(), 5, 3, scratch + "/no-such-folder/frame.png"));
+    // Nor is a frame with nowhere to go taken as written. (The frames written are read back by the
+    // Windows test, against the native capture tool's.)
+    const unsigned char black[3] = {};
+    EXPECT_FALSE(writeRgbPngFile(black, 1, 1, scratch + "/no-such-folder/frame.png"));
 }
