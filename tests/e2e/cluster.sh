@@ -1,23 +1,11 @@
-# cluster.sh -- helpers for the exports run on real engines: the show installed under a scratch
-# prefix, free ports, a private one-node Slurm cluster (munge, slurmctld, slurmd) and daemons
-# stopped by their PIDs. Sourced after lib.sh.
+# cluster.sh -- helpers for the exports run on real engines: free ports, a private one-node Slurm
+# cluster (munge, slurmctld, slurmd) and daemons stopped by their PIDs. Sourced after lib.sh.
 
 DAEMON_PIDS=()
 
 # A TCP port on 127.0.0.1 that nothing listens on now.
 free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-# Installs the build as a package would, so that `bearings-capture` runs from PREFIX/bin.
-install_show() {
-  cmake --install "$(cd "$SHOW_DIR/.." && pwd)" --prefix "$1" >"$SCRATCH/install.log" 2>&1 ||
-    { echo "cmake --install failed: $(tail -n 3 "$SCRATCH/install.log")" >&2; return 1; }
-}
-
-# Decoded frames and audio packets, one checksum a line, without the header.
-framemd5() {
-  ffmpeg -v error -i "$1" -map 0 -f framemd5 - 2>&1 | grep -v '^#'
 }
 
 # Stops every daemon started here, newest first, and waits for each.
@@ -29,10 +17,6 @@ stop_daemons() {
   done
   DAEMON_PIDS=()
 }
-
-slurm_installed() {
-  command -v munged && command -v mungekey && command -v slurmctld && command -v slurmd && command -v sbatch && command -v squeue
-} >/dev/null
 
 # Starts munge with a fresh key, then slurmctld and slurmd for one node, localhost, with this
 # machine's cores and memory; everything lives under $SCRATCH/cluster and SLURM_CONF points the

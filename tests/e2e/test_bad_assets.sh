@@ -17,9 +17,7 @@ mapfile -t present < <(cd "$SHOW_DIR" && find . -maxdepth 1 -type f \
   \( -name '*.png' -o -name '*.bmp' -o -name '*.obj' -o -name 'music.ogg' \) ! -name '*-2x.*' -printf '%f\n' | sort)
 mapfile -t assets < <(printf '%s\n' "${present[@]}" | grep -E "$sample")
 if [ "${#assets[@]}" -eq 0 ] || { [ "$sample" != . ] && [ "${#assets[@]}" -ne 6 ]; }; then
-  fail "found ${#assets[@]} of the assets to try in $SHOW_DIR"
-  finish
-  exit 1
+  abort "found ${#assets[@]} of the assets to try in $SHOW_DIR"
 fi
 
 # The line a missing file ends the program with.
@@ -111,7 +109,6 @@ judge_case() {
 }
 
 # One worker per core, each with a display of its own, so that its Escape reaches its own program.
-# Xvfb picks a free display number itself.
 workers=$(nproc)
 [ "$workers" -ge 2 ] || workers=2
 cases=()
@@ -119,24 +116,10 @@ for f in "${assets[@]}"; do
   cases+=("removed $f" "cut $f")
   [[ $f != *.obj ]] || cases+=("emptied $f" "garbled $f")
 done
-xvfb_pids=()
-trap 'kill "${xvfb_pids[@]}" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 worker_pids=()
 for w in $(seq 0 $((workers - 1))); do
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$SCRATCH/display-$w" >/dev/null 2>&1 &
-  xvfb_pids+=($!)
-done
-for w in $(seq 0 $((workers - 1))); do
-  for _ in $(seq 1 100); do
-    [ -s "$SCRATCH/display-$w" ] && break
-    sleep 0.1
-  done
-  if [ ! -s "$SCRATCH/display-$w" ]; then
-    fail "Xvfb for worker $w did not start"
-    continue
-  fi
+  start_display
   (
-    export DISPLAY=":$(head -n 1 "$SCRATCH/display-$w")"
     for i in $(seq "$w" "$workers" $((${#cases[@]} - 1))); do
       read -r mode name <<<"${cases[$i]}"
       run_case "$(make_case "$name" "$mode")"

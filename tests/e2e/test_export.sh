@@ -27,7 +27,7 @@ fi
 # Across the cut from the wormhole's card to the scene, at 84 s.
 for run in first again; do
   timeout 600 ./bearings-capture --video "$SCRATCH/$run.mp4" --from 82000 --to 86000 --fps 10 >/dev/null 2>&1
-  ffmpeg -v error -i "$SCRATCH/$run.mp4" -map 0 -f framemd5 "$SCRATCH/$run.md5"
+  framemd5 "$SCRATCH/$run.mp4" >"$SCRATCH/$run.md5"
 done
 if [ "$(grep -c '^0,' "$SCRATCH/first.md5")" -eq 40 ] && cmp -s "$SCRATCH/first.md5" "$SCRATCH/again.md5"; then
   pass "two exports of 82-86 s decode to the same 40 frames and samples"
@@ -35,21 +35,8 @@ else
   fail "exports of 82-86 s differ or are empty: $(diff "$SCRATCH/first.md5" "$SCRATCH/again.md5" | head -n 3)"
 fi
 
-OUT=$(env PATH=/nonexistent ./bearings-capture --video "$SCRATCH/none.mp4" --to 100 2>&1 >/dev/null)
-status=$?
-if [ "$status" -eq 1 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ] && echo "$OUT" | grep -q 'ffmpeg not found'; then
-  pass "without ffmpeg: one clear line and status 1"
-else
-  fail "without ffmpeg: status $status, '$OUT'"
-fi
-
-OUT=$(./bearings-capture --video /nonexistent-folder/x.mp4 --to 100 2>&1 >/dev/null)
-status=$?
-if [ "$status" -eq 1 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ] && echo "$OUT" | grep -q 'ffmpeg'; then
-  pass "a failing ffmpeg: one clear line and status 1"
-else
-  fail "failing ffmpeg: status $status, '$OUT'"
-fi
+says "without ffmpeg" 1 "*ffmpeg not found*" env PATH=/nonexistent ./bearings-capture --video "$SCRATCH/none.mp4" --to 100
+says "a failing ffmpeg" 1 "*ffmpeg*" ./bearings-capture --video /nonexistent-folder/x.mp4 --to 100
 
 sheet="$SCRATCH/sheet.png"
 timeout 900 ./bearings-capture --contact-sheet "$sheet" --fps 1 >/dev/null 2>&1

@@ -6,10 +6,8 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 
-# The show folder is the build folder's show/.
-build=$(cd "$SHOW_DIR/.." && pwd)
 prefix="$SCRATCH/prefix"
-cmake --install "$build" --prefix "$prefix" >"$SCRATCH/install.log" 2>&1 || fail "cmake --install: $(tail -n 3 "$SCRATCH/install.log")"
+install_show "$prefix" || fail "the show could not be installed"
 
 # Every asset of the show folder, the two programs and the two launchers.
 missing=""

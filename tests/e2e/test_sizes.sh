@@ -54,32 +54,16 @@ else
 fi
 
 # What cannot be drawn or read: one line and a status.
-OUT=$(cd "$SHOW_DIR" && ./bearings-capture --size 16400x16 --at 0 --out "$SCRATCH/huge" 2>&1)
-STATUS=$?
-if [ "$STATUS" -eq 1 ] && [[ $OUT == *"larger than this OpenGL can draw"* ]]; then
-  pass "a size beyond the GL's limits: '$OUT', status 1"
-else
-  fail "a size beyond the GL's limits: status $STATUS, '$OUT'"
-fi
+says "a size beyond the GL's limits" 1 "*larger than this OpenGL can draw*" \
+  ./bearings-capture --size 16400x16 --at 0 --out "$SCRATCH/huge"
 # Above 768 lines the larger drawings are read: one missing is named like any other asset.
 mkdir "$SCRATCH/no-2x"
 for f in "$SHOW_DIR"/*; do [ "$(basename "$f")" = wormholeboard-2x.png ] || ln -s "$f" "$SCRATCH/no-2x/"; done
-OUT=$(cd "$SCRATCH/no-2x" && ./bearings-capture --size 2048x1536 --at 0 --out "$SCRATCH/no-2x-frames" 2>&1)
-STATUS=$?
-if [ "$STATUS" -eq 1 ] && [ "$OUT" = "Unable to load: wormholeboard-2x.png" ]; then
-  pass "a missing larger card at 2048x1536: '$OUT', status 1"
-else
-  fail "a missing larger card at 2048x1536: status $STATUS, '$OUT'"
-fi
+says "a missing larger card at 2048x1536" 1 "Unable to load: wormholeboard-2x.png" \
+  env -C "$SCRATCH/no-2x" ./bearings-capture --size 2048x1536 --at 0 --out "$SCRATCH/no-2x-frames"
 
 for bad in "--size 1920" "--size 0x0" "--supersample 5" "--supersample two" "--size 1921x1080 --video $SCRATCH/odd.mp4"; do
-  OUT=$(cd "$SHOW_DIR" && ./bearings-capture $bad --at 0 2>&1)
-  STATUS=$?
-  if [ "$STATUS" -eq 2 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ]; then
-    pass "capture $bad: refused with one line, status 2"
-  else
-    fail "capture $bad: status $STATUS, '$OUT'"
-  fi
+  says "capture $bad" 2 "bearings-capture: *" ./bearings-capture $bad --at 0
 done
 
 OUT=$(cd "$SHOW_DIR" && ./bearings --help 2>&1)
@@ -90,13 +74,7 @@ STATUS=$?
 [ "$STATUS" -eq 0 ] && [[ $OUT =~ ^bearings\ [0-9]+\.[0-9]+\.[0-9]+$ ]] && pass "bearings --version: '$OUT', status 0" ||
   fail "--version: status $STATUS, '$OUT'"
 for bad in "--fast" "--window" "--window 800by600" "--native --window 800x600"; do
-  OUT=$(cd "$SHOW_DIR" && ./bearings $bad 2>&1)
-  STATUS=$?
-  if [ "$STATUS" -eq 2 ] && [ "$(echo "$OUT" | wc -l)" -eq 1 ] && [[ $OUT == bearings:* ]]; then
-    pass "bearings $bad: '$OUT', status 2"
-  else
-    fail "bearings $bad: status $STATUS, '$OUT'"
-  fi
+  says "bearings $bad" 2 "bearings: *" ./bearings $bad
 done
 for good in "--native" "--window 800x600"; do
   OUT=$(cd "$SHOW_DIR" && SDL_AUDIODRIVER=dummy timeout 60 ./bearings $good 2>/dev/null)

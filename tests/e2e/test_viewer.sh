@@ -6,12 +6,7 @@
 # and a key starts the show, which quits cleanly when terminated. Skips without xdotool or ffmpeg.
 source "$(dirname "$0")/lib.sh"
 measure=$2
-for tool in xdotool ffmpeg Xvfb; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skip - $tool is missing"
-    exit 0
-  fi
-done
+need xdotool ffmpeg Xvfb
 
 # The capture tool's frames at the entry starts the keys lead to, and a second before each.
 # Gentle on both sides: the plain show puts its warning up first, which drops keys pressed while loading.

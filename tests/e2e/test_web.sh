@@ -5,12 +5,7 @@ source "$(dirname "$0")/lib.sh"
 measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-for tool in emcc chromium node npm; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool not installed (scripts/setup.sh installs it); the browser build is not tested"
-    exit 0
-  fi
-done
+need emcc chromium node npm
 if ! (cd "$root/tests/web" && npm ci --no-audit --no-fund --silent >/dev/null 2>&1); then
   echo "SKIP: npm could not install playwright-core; the browser build is not tested"
   exit 0
@@ -19,14 +14,9 @@ start_display
 
 # The web build beside the native one it takes its assets from, rebuilt only where sources changed.
 web_dir="$SHOW_DIR/../web"
-if BEARINGS_WEB_DIR="$web_dir" "$root/scripts/web.sh" --assets "$SHOW_DIR" >"$SCRATCH/build.log" 2>&1; then
-  pass "scripts/web.sh builds the page"
-else
-  tail -20 "$SCRATCH/build.log"
-  fail "scripts/web.sh failed"
-  finish
-  exit
-fi
+BEARINGS_WEB_DIR="$web_dir" "$root/scripts/web.sh" --assets "$SHOW_DIR" >"$SCRATCH/build.log" 2>&1 ||
+  abort "scripts/web.sh failed: $(tail -20 "$SCRATCH/build.log")"
+pass "scripts/web.sh builds the page"
 
 # A card, the wormhole (polygons, wide lines, smooth points, the teddy), the planet (the lit,
 # textured sphere) and the cloud figure (sprites drawn from arrays), each the frame a full play
