@@ -3,6 +3,7 @@
 set -u
 
 SHOW_DIR=$(cd "$1" && pwd)
+MEASURE=${2:-}  # framemeasure, which ctest passes after the show folder
 failures=0
 passes=0
 
@@ -76,6 +77,22 @@ says() {  # WHAT STATUS PATTERN COMMAND...
   else
     fail "$what: expected one line like '$pattern' and status $want, got status $got and '$out'"
   fi
+}
+
+# Checks that the frame at each of TIMES (ms) in folder A is within LIMIT levels (framemeasure's mean
+# difference) of the one in folder B; passes or fails as WHAT, with the difference measured.
+frames_within() {  # WHAT LIMIT A B TIMES...
+  local what=$1 limit=$2 a=$3 b=$4 at name difference
+  shift 4
+  for at in "$@"; do
+    name=$(printf 'frame-%06d.png' "$at")
+    difference=$("$MEASURE" mean-diff "$a/$name" "$b/$name" 2>&1)
+    if awk -v d="$difference" -v limit="$limit" 'BEGIN { exit !(d ~ /^[0-9.]+$/ && d <= limit) }'; then
+      pass "$what at $at ms: within $difference levels"
+    else
+      fail "$what at $at ms: mean difference '$difference' levels (limit $limit)"
+    fi
+  done
 }
 
 # Installs the build as a package would, so that `bearings-capture` runs from PREFIX/bin.

@@ -2,7 +2,6 @@
 # test_web.sh -- the browser build in headless Chromium: frames match the native capture tool's,
 # and a click starts the show with its music. Skipped when emscripten, Chromium or npm is missing.
 source "$(dirname "$0")/lib.sh"
-measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 need emcc chromium node npm
@@ -25,15 +24,7 @@ times="14500 86000 118000 174000"
 (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
 if result=$(cd "$root/tests/web" && timeout 600 node frames.mjs "$web_dir" "$SCRATCH/page" 2 $times 2>&1); then
   echo "page: $result"
-  for at in $times; do
-    name=$(printf 'frame-%06d.png' "$at")
-    difference=$("$measure" mean-diff "$SCRATCH/page/$name" "$SCRATCH/native/$name")
-    if [ -n "$difference" ] && awk -v d="$difference" 'BEGIN { exit !(d <= 2) }'; then
-      pass "the page's frame at $at ms is within $difference levels of the capture tool's"
-    else
-      fail "the page's frame at $at ms: mean difference '${difference}' levels (limit 2)"
-    fi
-  done
+  frames_within "the page's frame against the capture tool's" 2 "$SCRATCH/page" "$SCRATCH/native" $times
 else
   fail "the page's frames: $result"
 fi

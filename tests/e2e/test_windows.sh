@@ -3,7 +3,6 @@
 # list and imports, the cross-built unit tests, frames against the native capture tool's, the start
 # and Escape, and a missing or damaged asset. Skipped when the cross-compiler or Wine is missing.
 source "$(dirname "$0")/lib.sh"
-measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 host=x86_64-w64-mingw32
@@ -100,17 +99,7 @@ done
 times="14500 86000 118000 174000"
 (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
 (cd "$release" && timeout 600 wine ./bearings-capture.exe --fps 2 $(printf -- '--at %s ' $times) --out frames >/dev/null 2>&1)
-for at in $times; do
-  name=$(printf 'frame-%06d.png' "$at")
-  if [ ! -f "$release/frames/$name" ]; then
-    fail "frame $at ms: the Windows capture tool wrote no frame"
-  elif difference=$("$measure" mean-diff "$SCRATCH/native/$name" "$release/frames/$name") &&
-       awk -v d="$difference" 'BEGIN { exit !(d <= 1.0) }'; then
-    pass "frame $at ms under Wine: mean difference $difference levels"
-  else
-    fail "frame $at ms under Wine: mean difference ${difference:-unmeasured} levels"
-  fi
-done
+frames_within "the frame under Wine against the native one" 1.0 "$SCRATCH/native" "$release/frames" $times
 
 # The show itself: its window shows the loading screen, then the first card (a screenshot within 5
 # levels of the native capture's picture of the card at one of its moments); Escape ends it, status 0.
