@@ -20,12 +20,13 @@ if [ "${#assets[@]}" -eq 0 ] || { [ "$sample" != . ] && [ "${#assets[@]}" -ne 6 
   abort "found ${#assets[@]} of the assets to try in $SHOW_DIR"
 fi
 
-# The line a missing file ends the program with.
-missing_line() {
-  case $1 in
-    music.ogg) echo "Failed to load music" ;;
-    *.obj) echo "Unable to open$1" ;;
-    *) echo "Unable to load: $1" ;;
+# The line the program ends with when NAME is removed, or (a model) emptied or garbled.
+expected_line() {  # MODE NAME
+  case $1:$2 in
+    removed:music.ogg) echo "Failed to load music" ;;
+    removed:*.obj) echo "Unable to open$2" ;;
+    removed:*) echo "Unable to load: $2" ;;
+    *) echo "Bad model: $2" ;;
   esac
 }
 
@@ -85,18 +86,12 @@ judge_case() {
     fail "$mode $name: still running after 240 s of Escape (a hang)"
   elif [ "$status" -ge 128 ]; then
     fail "$mode $name: crashed (status $status, output '$out')"
-  elif [ "$mode" = removed ]; then
-    expected=$(missing_line "$name")
+  elif [ "$mode" != cut ]; then
+    expected=$(expected_line "$mode" "$name")
     if [ "$out" = "$expected" ] && [ "$lines" -eq 1 ] && [ "$status" -eq 1 ]; then
-      pass "removed $name: '$expected', status 1"
+      pass "$mode $name: '$expected', status 1"
     else
-      fail "removed $name: expected '$expected' and status 1, got '$out' and status $status"
-    fi
-  elif [ "$mode" = emptied ] || [ "$mode" = garbled ]; then
-    if [ "$out" = "Bad model: $name" ] && [ "$lines" -eq 1 ] && [ "$status" -eq 1 ]; then
-      pass "$mode $name: 'Bad model: $name', status 1"
-    else
-      fail "$mode $name: expected 'Bad model: $name' and status 1, got '$out' and status $status"
+      fail "$mode $name: expected '$expected' and status 1, got '$out' and status $status"
     fi
   elif [ "$status" -eq 0 ] && [ "$lines" -eq 0 ]; then
     pass "cut $name: still decodes; the show starts and Escape ends it with status 0"

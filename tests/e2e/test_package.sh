@@ -49,7 +49,6 @@ else
   fail "the package misplaces the launchers or lacks the program or the copyright file"
 fi
 
-start_display
 mkdir -p "$SCRATCH/caller"
 (cd "$SCRATCH/caller" && timeout 300 "$root/usr/games/bearings-capture" --at 0 --out frames >"$SCRATCH/capture.out" 2>&1)
 status=$?

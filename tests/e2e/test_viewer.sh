@@ -19,7 +19,6 @@ grab() { ffmpeg -v error -y -f x11grab -video_size 1024x768 -i "$DISPLAY" -frame
 press() { xdotool key "$@" 2>/dev/null; }  # to the focus: the show's window, alone on the display
 # Waits until the screen is within 2.5 levels of the capture at MS, or of a picture (the grain
 # differs: it takes one random value a frame), for at most 240 s; says how close it came.
-closest=
 wait_for() {  # MS | PICTURE
   local diff picture=$1
   [[ $1 == *.png ]] || picture=$(reference "$1")
