@@ -23,7 +23,7 @@ stop_daemons() {
 # commands at it.
 # The daemons run in the foreground as this shell's children, so that their PIDs are ours to stop.
 start_slurm() {
-  local dir=$SCRATCH/cluster deadline
+  local dir=$SCRATCH/cluster
   # munged wants every folder above its socket open to all, and its key's folder closed.
   mkdir -p "$dir/run" "$dir/key" "$dir/state" "$dir/spool" "$dir/log"
   chmod 755 "$SCRATCH" "$dir" "$dir/run"
@@ -32,14 +32,7 @@ start_slurm() {
   munged -F --socket="$dir/run/munge.socket" --key-file="$dir/key/munge.key" --pid-file="$dir/run/munged.pid" \
     --seed-file="$dir/key/munged.seed" --log-file="$dir/log/munged.log" >"$dir/log/munged.out" 2>&1 &
   DAEMON_PIDS+=($!)
-  deadline=$((SECONDS + 10))
-  until [ -S "$dir/run/munge.socket" ]; do
-    if [ $SECONDS -gt $deadline ] || ! kill -0 "${DAEMON_PIDS[-1]}" 2>/dev/null; then
-      echo "munged did not start: $(cat "$dir/log/munged.out")" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  wait_until 10 test -S "$dir/run/munge.socket" || { echo "munged did not start: $(cat "$dir/log/munged.out")" >&2; return 1; }
 
   cat >"$dir/slurm.conf" <<CONF
 ClusterName=bearings
@@ -73,27 +66,21 @@ CONF
   DAEMON_PIDS+=($!)
   slurmd -D -f "$SLURM_CONF" -N localhost >"$dir/log/slurmd.out" 2>&1 &
   DAEMON_PIDS+=($!)
-  deadline=$((SECONDS + 30))
-  until [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" = idle ]; do
-    if [ $SECONDS -gt $deadline ]; then
-      echo "the one-node cluster did not come up: $(tail -q -n 2 "$dir"/log/*.log | tr '\n' ' ')" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  wait_until 30 node_idle ||
+    { echo "the one-node cluster did not come up: $(tail -q -n 2 "$dir"/log/*.log | tr '\n' ' ')" >&2; return 1; }
 }
+node_idle() { [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" = idle ]; }
 
 # Cancels what is left on the cluster, then stops its daemons.
 stop_slurm() {
   [ -n "${SLURM_CONF:-}" ] || return 0
-  local deadline=$((SECONDS + 10))
   timeout 5 scancel --quiet --user root 2>/dev/null
-  while [ -n "$(timeout 5 squeue -h -o %i 2>/dev/null)" ] && [ $SECONDS -lt $deadline ]; do
-    sleep 0.1
-  done
+  wait_until 10 no_jobs
   stop_daemons
   unset SLURM_CONF
 }
+
+no_jobs() { [ -z "$(timeout 5 squeue -h -o %i 2>/dev/null)" ]; }
 
 # Waits until no job of ID (a job or an array) is pending or running, at most SECONDS.
 wait_jobs() {

@@ -47,6 +47,16 @@ start_display() {
   export DISPLAY=":$number"
 }
 
+# Runs COMMAND every tenth of a second until it succeeds, for at most SECONDS; fails if it never does.
+wait_until() {  # SECONDS COMMAND...
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@"; do
+    [ $SECONDS -le $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
 # Presses Escape once a second until the program PID ends (30 s at most); sets status to its exit
 # status and succeeds when that is 0 and it printed nothing to OUTPUT.
 escape_ends() {  # PID OUTPUT

@@ -60,11 +60,8 @@ CONF
 /usr/sbin/sshd -D -f "$ssh_dir/sshd_config" -E "$ssh_dir/sshd.log" &
 DAEMON_PIDS+=($!)
 export PARALLEL_SSH="ssh -F $ssh_dir/config"
-deadline=$((SECONDS + 20))
-until OUT=$(timeout 10 $PARALLEL_SSH bearings-remote 'echo "$PWD"' 2>&1) && [ "$OUT" = "$remote" ]; do
-  [ $SECONDS -le $deadline ] || abort "no login to the private sshd: '$OUT' $(cat "$ssh_dir/sshd.log")"
-  sleep 0.2
-done
+logged_in() { OUT=$(timeout 10 $PARALLEL_SSH bearings-remote 'echo "$PWD"' 2>&1) && [ "$OUT" = "$remote" ]; }
+wait_until 20 logged_in || abort "no login to the private sshd: '$OUT' $(cat "$ssh_dir/sshd.log")"
 
 # 83-86 s at 10 fps in two parts, the seam at 84.5 s, after the cut at 84 s.
 from=83000 to=86000
