@@ -69,6 +69,7 @@ CONF
   wait_until 30 node_idle ||
     { echo "the one-node cluster did not come up: $(tail -q -n 2 "$dir"/log/*.log | tr '\n' ' ')" >&2; return 1; }
 }
+# The one node is up and takes jobs.
 node_idle() { [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" = idle ]; }
 
 # Cancels what is left on the cluster, then stops its daemons.
@@ -80,6 +81,7 @@ stop_slurm() {
   unset SLURM_CONF
 }
 
+# Nothing is left on the cluster.
 no_jobs() { [ -z "$(timeout 5 squeue -h -o %i 2>/dev/null)" ]; }
 
 # Waits until no job of ID (a job or an array) is pending or running, at most SECONDS.

@@ -60,6 +60,7 @@ CONF
 /usr/sbin/sshd -D -f "$ssh_dir/sshd_config" -E "$ssh_dir/sshd.log" &
 DAEMON_PIDS+=($!)
 export PARALLEL_SSH="ssh -F $ssh_dir/config"
+# A login works and starts in the remote home; its answer is left in OUT.
 logged_in() { OUT=$(timeout 10 $PARALLEL_SSH bearings-remote 'echo "$PWD"' 2>&1) && [ "$OUT" = "$remote" ]; }
 wait_until 20 logged_in || abort "no login to the private sshd: '$OUT' $(cat "$ssh_dir/sshd.log")"
 
