@@ -6,7 +6,6 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/cluster.sh"
 no_devices
-slurm_installed || { echo "Slurm or munge not installed (scripts/setup.sh installs them)"; exit 1; }
 trap 'stop_slurm; rm -rf "$SCRATCH"' EXIT
 trap 'exit 1' INT TERM HUP
 from=${2:-120000} to=${3:-180000} tasks=("${@:4}")

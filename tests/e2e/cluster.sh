@@ -1,23 +1,11 @@
-# cluster.sh -- helpers for the exports run on real engines: the show installed under a scratch
-# prefix, free ports, a private one-node Slurm cluster (munge, slurmctld, slurmd) and daemons
-# stopped by their PIDs. Sourced after lib.sh.
+# cluster.sh -- helpers for the exports run on real engines: free ports, a private one-node Slurm
+# cluster (munge, slurmctld, slurmd) and daemons stopped by their PIDs. Sourced after lib.sh.
 
 DAEMON_PIDS=()
 
 # A TCP port on 127.0.0.1 that nothing listens on now.
 free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-# Installs the build as a package would, so that `bearings-capture` runs from PREFIX/bin.
-install_show() {
-  cmake --install "$(cd "$SHOW_DIR/.." && pwd)" --prefix "$1" >"$SCRATCH/install.log" 2>&1 ||
-    { echo "cmake --install failed: $(tail -n 3 "$SCRATCH/install.log")" >&2; return 1; }
-}
-
-# Decoded frames and audio packets, one checksum a line, without the header.
-framemd5() {
-  ffmpeg -v error -i "$1" -map 0 -f framemd5 - 2>&1 | grep -v '^#'
 }
 
 # Stops every daemon started here, newest first, and waits for each.
@@ -30,16 +18,12 @@ stop_daemons() {
   DAEMON_PIDS=()
 }
 
-slurm_installed() {
-  command -v munged && command -v mungekey && command -v slurmctld && command -v slurmd && command -v sbatch && command -v squeue
-} >/dev/null
-
 # Starts munge with a fresh key, then slurmctld and slurmd for one node, localhost, with this
 # machine's cores and memory; everything lives under $SCRATCH/cluster and SLURM_CONF points the
 # commands at it.
 # The daemons run in the foreground as this shell's children, so that their PIDs are ours to stop.
 start_slurm() {
-  local dir=$SCRATCH/cluster deadline
+  local dir=$SCRATCH/cluster
   # munged wants every folder above its socket open to all, and its key's folder closed.
   mkdir -p "$dir/run" "$dir/key" "$dir/state" "$dir/spool" "$dir/log"
   chmod 755 "$SCRATCH" "$dir" "$dir/run"
@@ -48,14 +32,7 @@ start_slurm() {
   munged -F --socket="$dir/run/munge.socket" --key-file="$dir/key/munge.key" --pid-file="$dir/run/munged.pid" \
     --seed-file="$dir/key/munged.seed" --log-file="$dir/log/munged.log" >"$dir/log/munged.out" 2>&1 &
   DAEMON_PIDS+=($!)
-  deadline=$((SECONDS + 10))
-  until [ -S "$dir/run/munge.socket" ]; do
-    if [ $SECONDS -gt $deadline ] || ! kill -0 "${DAEMON_PIDS[-1]}" 2>/dev/null; then
-      echo "munged did not start: $(cat "$dir/log/munged.out")" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  wait_until 10 test -S "$dir/run/munge.socket" || { echo "munged did not start: $(cat "$dir/log/munged.out")" >&2; return 1; }
 
   cat >"$dir/slurm.conf" <<CONF
 ClusterName=bearings
@@ -89,27 +66,23 @@ CONF
   DAEMON_PIDS+=($!)
   slurmd -D -f "$SLURM_CONF" -N localhost >"$dir/log/slurmd.out" 2>&1 &
   DAEMON_PIDS+=($!)
-  deadline=$((SECONDS + 30))
-  until [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" = idle ]; do
-    if [ $SECONDS -gt $deadline ]; then
-      echo "the one-node cluster did not come up: $(tail -q -n 2 "$dir"/log/*.log | tr '\n' ' ')" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  wait_until 30 node_idle ||
+    { echo "the one-node cluster did not come up: $(tail -q -n 2 "$dir"/log/*.log | tr '\n' ' ')" >&2; return 1; }
 }
+# The one node is up and takes jobs.
+node_idle() { [ "$(timeout 5 sinfo -h -o %t 2>/dev/null)" = idle ]; }
 
 # Cancels what is left on the cluster, then stops its daemons.
 stop_slurm() {
   [ -n "${SLURM_CONF:-}" ] || return 0
-  local deadline=$((SECONDS + 10))
   timeout 5 scancel --quiet --user root 2>/dev/null
-  while [ -n "$(timeout 5 squeue -h -o %i 2>/dev/null)" ] && [ $SECONDS -lt $deadline ]; do
-    sleep 0.1
-  done
+  wait_until 10 no_jobs
   stop_daemons
   unset SLURM_CONF
 }
+
+# Nothing is left on the cluster.
+no_jobs() { [ -z "$(timeout 5 squeue -h -o %i 2>/dev/null)" ]; }
 
 # Waits until no job of ID (a job or an array) is pending or running, at most SECONDS.
 wait_jobs() {

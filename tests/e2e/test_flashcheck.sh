@@ -9,8 +9,8 @@ no_devices
 
 check="$(cd "$(dirname "$0")/../.." && pwd)/scripts/flashcheck.sh"
 build=$(dirname "$SHOW_DIR")
-command -v ffmpeg >/dev/null || { echo "SKIP: ffmpeg is not installed"; exit 0; }
-[ -x "$build/flashcheck/bearings-flashcheck" ] || { fail "bearings-flashcheck was not built"; finish; exit 1; }
+need ffmpeg
+[ -x "$build/flashcheck/bearings-flashcheck" ] || abort "bearings-flashcheck was not built"
 
 flashcheck() {  # NAME ARGS...: runs the check, output in SCRATCH/NAME.txt, status in SCRATCH/NAME.status
   local name=$1

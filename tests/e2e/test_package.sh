@@ -4,21 +4,12 @@
 # pages, and lintian. scripts/package.sh packages a release build the same way.
 source "$(dirname "$0")/lib.sh"
 
-for tool in cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli man; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skip - no $tool, so no package test (scripts/setup.sh installs the package tools)"
-    exit 0
-  fi
-done
+need cpack dpkg-deb dpkg-shlibdeps lintian desktop-file-validate appstreamcli man
 build=$(cd "$SHOW_DIR/.." && pwd)
 
 (cd "$SCRATCH" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$SCRATCH/out") >"$SCRATCH/cpack.log" 2>&1
 deb=$(ls "$SCRATCH"/out/bearings_*_amd64.deb 2>/dev/null)
-if [ -z "$deb" ]; then
-  fail "cpack made no package: $(tail -n 3 "$SCRATCH/cpack.log")"
-  finish
-  exit
-fi
+[ -n "$deb" ] || abort "cpack made no package: $(tail -n 3 "$SCRATCH/cpack.log")"
 pass "cpack makes $(basename "$deb")"
 
 # Depends comes from the binaries (the SDL 1.2 libraries, GL and GLU) plus libGL and libEGL, which
@@ -58,7 +49,6 @@ else
   fail "the package misplaces the launchers or lacks the program or the copyright file"
 fi
 
-start_display
 mkdir -p "$SCRATCH/caller"
 (cd "$SCRATCH/caller" && timeout 300 "$root/usr/games/bearings-capture" --at 0 --out frames >"$SCRATCH/capture.out" 2>&1)
 status=$?

@@ -7,12 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/cluster.sh"
 no_devices
 root=$(cd "$(dirname "$0")/../.." && pwd)
-for tool in parallel rsync ssh ssh-keygen /usr/sbin/sshd; do
-  if ! command -v $tool >/dev/null; then
-    echo "SKIP: $tool not installed (scripts/setup.sh installs the ssh server, client and rsync for the tests)"
-    exit 0
-  fi
-done
+need parallel rsync ssh ssh-keygen /usr/sbin/sshd
 # sshd insists on its privilege separation folder; made here only if the machine lacks it.
 if [ "$(id -u)" -ne 0 ] && [ ! -d /run/sshd ]; then
   echo "SKIP: sshd needs /run/sshd, which only root can make"
@@ -23,7 +18,7 @@ trap 'stop_daemons; [ -z "$made_privsep" ] || rmdir /run/sshd; rm -rf "$SCRATCH"
 trap 'exit 1' INT TERM HUP
 
 prefix="$SCRATCH/prefix"
-install_show "$prefix" || { fail "the show could not be installed"; finish; exit 1; }
+install_show "$prefix" || abort "the show could not be installed"
 export PATH="$prefix/bin:$PATH"
 
 # The server: its own host key, config and log; one user key; its logins get HOME=remote and start
@@ -65,15 +60,9 @@ CONF
 /usr/sbin/sshd -D -f "$ssh_dir/sshd_config" -E "$ssh_dir/sshd.log" &
 DAEMON_PIDS+=($!)
 export PARALLEL_SSH="ssh -F $ssh_dir/config"
-deadline=$((SECONDS + 20))
-until OUT=$(timeout 10 $PARALLEL_SSH bearings-remote 'echo "$PWD"' 2>&1) && [ "$OUT" = "$remote" ]; do
-  if [ $SECONDS -gt $deadline ]; then
-    fail "no login to the private sshd: '$OUT' $(cat "$ssh_dir/sshd.log")"
-    finish
-    exit 1
-  fi
-  sleep 0.2
-done
+# A login works and starts in the remote home; its answer is left in OUT.
+logged_in() { OUT=$(timeout 10 $PARALLEL_SSH bearings-remote 'echo "$PWD"' 2>&1) && [ "$OUT" = "$remote" ]; }
+wait_until 20 logged_in || abort "no login to the private sshd: '$OUT' $(cat "$ssh_dir/sshd.log")"
 
 # 83-86 s at 10 fps in two parts, the seam at 84.5 s, after the cut at 84 s.
 from=83000 to=86000

@@ -5,13 +5,7 @@
 # the storm plays keeps its point sizes; without --gentle the photosensitivity warning comes first
 # and a key starts the show, which quits cleanly when terminated. Skips without xdotool or ffmpeg.
 source "$(dirname "$0")/lib.sh"
-measure=$2
-for tool in xdotool ffmpeg Xvfb; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skip - $tool is missing"
-    exit 0
-  fi
-done
+need xdotool ffmpeg Xvfb
 
 # The capture tool's frames at the entry starts the keys lead to, and a second before each.
 # Gentle on both sides: the plain show puts its warning up first, which drops keys pressed while loading.
@@ -25,14 +19,13 @@ grab() { ffmpeg -v error -y -f x11grab -video_size 1024x768 -i "$DISPLAY" -frame
 press() { xdotool key "$@" 2>/dev/null; }  # to the focus: the show's window, alone on the display
 # Waits until the screen is within 2.5 levels of the capture at MS, or of a picture (the grain
 # differs: it takes one random value a frame), for at most 240 s; says how close it came.
-closest=
 wait_for() {  # MS | PICTURE
   local diff picture=$1
   [[ $1 == *.png ]] || picture=$(reference "$1")
   closest=
   for _ in $(seq 1 240); do
     grab || { sleep 1; continue; }
-    diff=$("$measure" mean-diff "$shot" "$picture")
+    diff=$("$MEASURE" mean-diff "$shot" "$picture")
     closest=$diff
     awk "BEGIN { exit !($diff < 2.5) }" && return 0
     sleep 1
@@ -42,7 +35,7 @@ wait_for() {  # MS | PICTURE
 # A paused frame at an entry's start is that start, not a moment of the entry before it.
 not_before() {  # MS BEFORE_MS
   local before
-  before=$("$measure" mean-diff "$shot" "$(reference "$2")")
+  before=$("$MEASURE" mean-diff "$shot" "$(reference "$2")")
   awk "BEGIN { exit !($before > $closest + 2) }"
 }
 
@@ -80,17 +73,17 @@ press comma period
 grab_window "$SCRATCH/fresh.png"
 # Points at one pixel darken the picture by about 2 levels; the grain alone moves it by hundredths.
 ffmpeg -v error -y -f lavfi -i color=black:s=800x450 -frames:v 1 "$SCRATCH/black.png"
-kept=$("$measure" mean-diff "$SCRATCH/resized.png" "$SCRATCH/fresh.png")
-resized=$("$measure" mean-diff "$SCRATCH/resized.png" "$SCRATCH/black.png")
-fresh=$("$measure" mean-diff "$SCRATCH/fresh.png" "$SCRATCH/black.png")
+kept=$("$MEASURE" mean-diff "$SCRATCH/resized.png" "$SCRATCH/fresh.png")
+resized=$("$MEASURE" mean-diff "$SCRATCH/resized.png" "$SCRATCH/black.png")
+fresh=$("$MEASURE" mean-diff "$SCRATCH/fresh.png" "$SCRATCH/black.png")
 if [ -n "$kept" ] && awk "BEGIN { d = $resized - $fresh; exit !($kept < 2.5 && d < 0.5 && d > -0.5 && $fresh > 20) }"; then
   pass "the storm resized to 800x450 while playing is within $kept levels of a fresh start at that size (mean $resized against $fresh)"
 else
   fail "the storm resized while playing: '$kept' levels from a fresh start, mean '$resized' against '$fresh'"
 fi
 # The 4:3 picture at 600x450 between black bars.
-bars=$("$measure" outside "$SCRATCH/resized.png" 100 0 600 450)
-edge=$("$measure" outside "$SCRATCH/resized.png" 101 0 598 450)
+bars=$("$MEASURE" outside "$SCRATCH/resized.png" 100 0 600 450)
+edge=$("$MEASURE" outside "$SCRATCH/resized.png" 101 0 598 450)
 if [ "$bars" = 0 ] && [ "${edge:-0}" -gt 0 ]; then
   pass "the resized window shows the picture at 600x450 between black bars"
 else

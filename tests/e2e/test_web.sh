@@ -2,15 +2,9 @@
 # test_web.sh -- the browser build in headless Chromium: frames match the native capture tool's,
 # and a click starts the show with its music. Skipped when emscripten, Chromium or npm is missing.
 source "$(dirname "$0")/lib.sh"
-measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
-for tool in emcc chromium node npm; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool not installed (scripts/setup.sh installs it); the browser build is not tested"
-    exit 0
-  fi
-done
+need emcc chromium node npm
 if ! (cd "$root/tests/web" && npm ci --no-audit --no-fund --silent >/dev/null 2>&1); then
   echo "SKIP: npm could not install playwright-core; the browser build is not tested"
   exit 0
@@ -19,14 +13,9 @@ start_display
 
 # The web build beside the native one it takes its assets from, rebuilt only where sources changed.
 web_dir="$SHOW_DIR/../web"
-if BEARINGS_WEB_DIR="$web_dir" "$root/scripts/web.sh" --assets "$SHOW_DIR" >"$SCRATCH/build.log" 2>&1; then
-  pass "scripts/web.sh builds the page"
-else
-  tail -20 "$SCRATCH/build.log"
-  fail "scripts/web.sh failed"
-  finish
-  exit
-fi
+BEARINGS_WEB_DIR="$web_dir" "$root/scripts/web.sh" --assets "$SHOW_DIR" >"$SCRATCH/build.log" 2>&1 ||
+  abort "scripts/web.sh failed: $(tail -20 "$SCRATCH/build.log")"
+pass "scripts/web.sh builds the page"
 
 # A card, the wormhole (polygons, wide lines, smooth points, the teddy), the planet (the lit,
 # textured sphere) and the cloud figure (sprites drawn from arrays), each the frame a full play
@@ -35,15 +24,7 @@ times="14500 86000 118000 174000"
 (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
 if result=$(cd "$root/tests/web" && timeout 600 node frames.mjs "$web_dir" "$SCRATCH/page" 2 $times 2>&1); then
   echo "page: $result"
-  for at in $times; do
-    name=$(printf 'frame-%06d.png' "$at")
-    difference=$("$measure" mean-diff "$SCRATCH/page/$name" "$SCRATCH/native/$name")
-    if [ -n "$difference" ] && awk -v d="$difference" 'BEGIN { exit !(d <= 2) }'; then
-      pass "the page's frame at $at ms is within $difference levels of the capture tool's"
-    else
-      fail "the page's frame at $at ms: mean difference '${difference}' levels (limit 2)"
-    fi
-  done
+  frames_within "the page's frame against the capture tool's" 2 "$SCRATCH/page" "$SCRATCH/native" $times
 else
   fail "the page's frames: $result"
 fi

@@ -3,16 +3,10 @@
 # list and imports, the cross-built unit tests, frames against the native capture tool's, the start
 # and Escape, and a missing or damaged asset. Skipped when the cross-compiler or Wine is missing.
 source "$(dirname "$0")/lib.sh"
-measure=$2
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
 host=x86_64-w64-mingw32
-for tool in $host-g++ $host-objdump wine wineserver zip unzip xdotool ffmpeg; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool not installed (scripts/setup.sh installs it); the Windows build is not tested"
-    exit 0
-  fi
-done
+need $host-g++ $host-objdump wine wineserver zip unzip xdotool ffmpeg
 start_display
 # The libraries as CI keeps them between runs, where scripts/windows.sh keeps them by default.
 kept=${BEARINGS_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-deps}
@@ -22,10 +16,11 @@ kept=${BEARINGS_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/bearings/windows-d
 export WINEPREFIX="$SCRATCH/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" HOME="$SCRATCH/home"
 mkdir -p "$HOME"
 printf 'pcm.!default { type null }\nctl.!default { type hw card 0 }\n' >"$HOME/.asoundrc"
-trap 'wineserver -k 2>/dev/null; kill $XVFB_PID 2>/dev/null; rm -rf "$SCRATCH"' EXIT
+trap 'wineserver -k 2>/dev/null; kill "${XVFB_PIDS[@]}" 2>/dev/null; rm -rf "$SCRATCH"' EXIT
 
 # Built once if CI kept none (the cold build of the libraries: minutes).
-BEARINGS_WINDOWS_DEPS="$kept" "$root/scripts/windows.sh" --deps-only >"$SCRATCH/deps.log" 2>&1 || { tail -20 "$SCRATCH/deps.log"; fail "building the libraries failed"; finish; exit; }
+BEARINGS_WINDOWS_DEPS="$kept" "$root/scripts/windows.sh" --deps-only >"$SCRATCH/deps.log" 2>&1 ||
+  abort "building the libraries failed: $(tail -20 "$SCRATCH/deps.log")"
 
 # As the first command of a fresh checkout: no native build, an empty cache folder (the libraries
 # are taken from the kept set rather than built again). A first run whose native configure fails
@@ -43,14 +38,9 @@ else
   fail "a failed native configure: $(tail -3 "$SCRATCH/build.log" | tr '\n' ' '); build folder left: $([ -e "$SCRATCH/native" ] && echo yes || echo no)"
 fi
 began=$(date +%s)
-if fresh && [ -f "$SCRATCH/cache/bearings/windows-deps/stamp" ]; then
-  pass "scripts/windows.sh builds the zip from no native build and an empty cache folder ($(( $(date +%s) - began )) s)"
-else
-  tail -20 "$SCRATCH/build.log"
-  fail "scripts/windows.sh failed from no native build and an empty cache folder"
-  finish
-  exit
-fi
+fresh && [ -f "$SCRATCH/cache/bearings/windows-deps/stamp" ] ||
+  abort "scripts/windows.sh failed from no native build and an empty cache folder: $(tail -20 "$SCRATCH/build.log")"
+pass "scripts/windows.sh builds the zip from no native build and an empty cache folder ($(( $(date +%s) - began )) s)"
 
 # The zip: the two programs, the seven libraries they need, the assets, the README and a licence
 # for every library, nothing else; and no program or library imports a DLL that is neither there nor
@@ -109,17 +99,7 @@ done
 times="14500 86000 118000 174000"
 (cd "$SHOW_DIR" && timeout 300 ./bearings-capture --fps 2 $(printf -- '--at %s ' $times) --out "$SCRATCH/native" >/dev/null 2>&1)
 (cd "$release" && timeout 600 wine ./bearings-capture.exe --fps 2 $(printf -- '--at %s ' $times) --out frames >/dev/null 2>&1)
-for at in $times; do
-  name=$(printf 'frame-%06d.png' "$at")
-  if [ ! -f "$release/frames/$name" ]; then
-    fail "frame $at ms: the Windows capture tool wrote no frame"
-  elif difference=$("$measure" mean-diff "$SCRATCH/native/$name" "$release/frames/$name") &&
-       awk -v d="$difference" 'BEGIN { exit !(d <= 1.0) }'; then
-    pass "frame $at ms under Wine: mean difference $difference levels"
-  else
-    fail "frame $at ms under Wine: mean difference ${difference:-unmeasured} levels"
-  fi
-done
+frames_within "the frame under Wine against the native one" 1.0 "$SCRATCH/native" "$release/frames" $times
 
 # The show itself: its window shows the loading screen, then the first card (a screenshot within 5
 # levels of the native capture's picture of the card at one of its moments); Escape ends it, status 0.

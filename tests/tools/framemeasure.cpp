@@ -3,91 +3,79 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace {
 
-struct Frame {
+// A PNG as cairo decodes it: 32-bit pixels, 0xAARRGGBB, top row first.
+class Frame {
+public:
+    explicit Frame(const char* path) : surface_(cairo_image_surface_create_from_png(path), cairo_surface_destroy)
+    {
+        if (cairo_surface_status(surface_.get()) != CAIRO_STATUS_SUCCESS) {
+            std::fprintf(stderr, "framemeasure: cannot read %s\n", path);
+            std::exit(2);
+        }
+        width = cairo_image_surface_get_width(surface_.get());
+        height = cairo_image_surface_get_height(surface_.get());
+        stride_ = cairo_image_surface_get_stride(surface_.get());
+        data_ = cairo_image_surface_get_data(surface_.get());
+    }
+    // Channel c (0 red, 1 green, 2 blue) of the pixel at x, y, in levels.
+    int at(int x, int y, int c) const
+    {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, data_ + static_cast<std::size_t>(y) * stride_ + 4 * x, 4);
+        return (pixel >> (16 - 8 * c)) & 255;
+    }
+    int luma(int x, int y) const { return (299 * at(x, y, 0) + 587 * at(x, y, 1) + 114 * at(x, y, 2)) / 1000; }
+
     int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // top row first
-    const unsigned char* at(int x, int y) const { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+
+private:
+    std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)> surface_;
+    int stride_ = 0;  // bytes
+    const unsigned char* data_ = nullptr;
 };
 
-Frame load(const char* path)
-{
-    cairo_surface_t* surface = cairo_image_surface_create_from_png(path);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        std::fprintf(stderr, "framemeasure: cannot read %s\n", path);
-        std::exit(2);
-    }
-    Frame frame;
-    frame.width = cairo_image_surface_get_width(surface);
-    frame.height = cairo_image_surface_get_height(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    frame.rgb.resize(static_cast<std::size_t>(frame.width) * frame.height * 3);
-    for (int y = 0; y < frame.height; ++y)
-        for (int x = 0; x < frame.width; ++x) {
-            std::uint32_t pixel;
-            std::memcpy(&pixel, data + static_cast<std::size_t>(y) * stride + 4 * x, 4);
-            unsigned char* out = &frame.rgb[(static_cast<std::size_t>(y) * frame.width + x) * 3];
-            out[0] = (pixel >> 16) & 255, out[1] = (pixel >> 8) & 255, out[2] = pixel & 255;
-        }
-    cairo_surface_destroy(surface);
-    return frame;
-}
-
-// Each pixel the mean of its n x n block.
-Frame shrink(const Frame& big, int n)
-{
-    Frame small;
-    small.width = big.width / n, small.height = big.height / n;
-    small.rgb.resize(static_cast<std::size_t>(small.width) * small.height * 3);
-    for (int y = 0; y < small.height; ++y)
-        for (int x = 0; x < small.width; ++x)
-            for (int c = 0; c < 3; ++c) {
-                int sum = 0;
-                for (int dy = 0; dy < n; ++dy)
-                    for (int dx = 0; dx < n; ++dx)
-                        sum += big.at(n * x + dx, n * y + dy)[c];
-                small.rgb[(static_cast<std::size_t>(y) * small.width + x) * 3 + c] = static_cast<unsigned char>((sum + n * n / 2) / (n * n));
-            }
-    return small;
-}
-
-int luma(const unsigned char* p) { return (299 * p[0] + 587 * p[1] + 114 * p[2]) / 1000; }
-
-// Mean absolute difference per channel, in levels, of b shrunk by n against a.
+// Mean absolute difference per channel, in levels, of b shrunk by n x n (each pixel the rounded
+// mean of its block) against a.
 int meanDiff(const char* a, const char* b, int n)
 {
-    const Frame first = load(a), second = shrink(load(b), n);
-    if (first.width != second.width || first.height != second.height) {
+    const Frame first(a), second(b);
+    if (first.width != second.width / n || first.height != second.height / n) {
         std::fprintf(stderr, "framemeasure: sizes differ\n");
         return 2;
     }
     double sum = 0;
-    for (std::size_t i = 0; i < first.rgb.size(); ++i)
-        sum += std::abs(int(first.rgb[i]) - int(second.rgb[i]));
-    std::printf("%.3f\n", sum / first.rgb.size());
+    for (int y = 0; y < first.height; ++y)
+        for (int x = 0; x < first.width; ++x)
+            for (int c = 0; c < 3; ++c) {
+                int block = 0;
+                for (int dy = 0; dy < n; ++dy)
+                    for (int dx = 0; dx < n; ++dx)
+                        block += second.at(n * x + dx, n * y + dy, c);
+                sum += std::abs(first.at(x, y, c) - (block + n * n / 2) / (n * n));
+            }
+    std::printf("%.3f\n", sum / (3.0 * first.width * first.height));
     return 0;
 }
 
 // The brightest channel value outside the rectangle x, y, width, height (top-left origin).
 int outside(const char* path, int left, int top, int width, int height)
 {
-    const Frame frame = load(path);
+    const Frame frame(path);
     int brightest = 0;
     for (int y = 0; y < frame.height; ++y)
         for (int x = 0; x < frame.width; ++x)
             if (x < left || x >= left + width || y < top || y >= top + height)
                 for (int c = 0; c < 3; ++c)
-                    brightest = std::max(brightest, int(frame.at(x, y)[c]));
+                    brightest = std::max(brightest, frame.at(x, y, c));
     std::printf("%d\n", brightest);
     return 0;
 }
@@ -97,13 +85,13 @@ int outside(const char* path, int left, int top, int width, int height)
 // each step over intermediate pixels.
 int hardSteps(const char* path)
 {
-    const Frame frame = load(path);
+    const Frame frame(path);
     long steps = 0, pairs = 0;
     for (int y = 0; y + 1 < frame.height; ++y)
         for (int x = 0; x + 1 < frame.width; ++x) {
-            const int here = luma(frame.at(x, y));
-            steps += std::abs(here - luma(frame.at(x + 1, y))) > 48;
-            steps += std::abs(here - luma(frame.at(x, y + 1))) > 48;
+            const int here = frame.luma(x, y);
+            steps += std::abs(here - frame.luma(x + 1, y)) > 48;
+            steps += std::abs(here - frame.luma(x, y + 1)) > 48;
             pairs += 2;
         }
     std::printf("%.3f\n", 1000.0 * steps / pairs);
