@@ -227,7 +227,7 @@ cmake --build "$native" -j"$jobs" --target assets >/dev/null
 
 echo "windows.sh: cross-compiling the show"
 # Optimised as the native build is, without the debug information it adds: the zip's programs are
-# stripped, and it is a quarter of the compile time.
+# stripped, and it took a fifth of the compile time.
 cmake -S "$root" -B "$out/cmake" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELEASE="-O2 -DNDEBUG" \
   -DBEARINGS_WINDOWS_DEPS="$deps" -DBEARINGS_WINDOWS_SHOW_DIR="Z:$assets" >/dev/null
